@@ -1,0 +1,59 @@
+// The entry sequence and the polling main loop.
+#include "app/application.h"
+
+#include "app/input.h"
+#include "app/message_loop.h"
+#include "app/platform.h"
+#include "app/screen.h"
+#include "app/snapshot.h"
+#include "world/world.h"
+
+namespace mw {
+
+Application::Application(Platform& platform, std::optional<uint32_t> seed) : platform_(platform), seed_(seed) {}
+
+Application::~Application() = default;
+
+void Application::start() {
+  // A run starts as a fresh process does: no input, no posted quit, no screen size yet.
+  resetInputState();
+  resetQuitState();
+  screenWidth = 0;
+  screenHeight = 0;
+  message_ = WindowMessage{};
+
+  captureDesktop(platform_);
+  platform_.createWindow(screenWidth, screenHeight);
+  // Creating a window sends it its first messages; the first one photographs the desktop again,
+  // before the window is shown.
+  windowProc(platform_, WM_NCCREATE, 0, 0);
+  windowProc(platform_, WM_CREATE, 0, 0);
+
+  world_ = std::make_unique<World>();
+  const uint32_t seed = seed_.value_or(0);
+  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr);
+}
+
+bool Application::runPass() {
+  if (peekMessage(platform_, message_)) {
+    windowProc(platform_, message_.message, message_.wParam, message_.lParam);
+  } else {
+    frameStep(*world_);
+  }
+  return message_.message != WM_QUIT;
+}
+
+int Application::finish() {
+  if (world_) tearDown(*world_);
+  return 0;
+}
+
+int runMirthwick(Platform& platform, std::optional<uint32_t> seed) {
+  Application application(platform, seed);
+  application.start();
+  while (application.runPass()) {
+  }
+  return application.finish();
+}
+
+}  // namespace mw

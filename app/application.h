@@ -1,0 +1,42 @@
+// The program's entry sequence and main loop, driven by any platform.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "app/messages.h"
+
+namespace mw {
+
+class Platform;
+struct World;
+
+class Application {
+ public:
+  // seed replaces the clock seed (tests and the simulator replay exactly).
+  explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+  ~Application();
+
+  // Photographs the desktop, creates the window (whose first message photographs it again) and
+  // starts the world.
+  void start();
+  // One pass of the main loop: a waiting message is dispatched, or else one frame step runs.
+  // False once the quit message has been taken.
+  bool runPass();
+  // Tears the world down; the program's exit code.
+  int finish();
+
+  World& world() { return *world_; }
+  bool quitTaken() const { return message_.message == WM_QUIT; }
+
+ private:
+  Platform& platform_;
+  std::optional<uint32_t> seed_;
+  std::unique_ptr<World> world_;
+  WindowMessage message_{};
+};
+
+// Runs the whole program on a platform until it quits; returns the exit code.
+int runMirthwick(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+
+}  // namespace mw

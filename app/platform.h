@@ -1,0 +1,51 @@
+// The narrow interface through which the core uses a platform (SDL desktop, headless, later Windows).
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "app/messages.h"
+
+namespace mw {
+
+// A photograph of the whole screen: 32-bit pixels 0xXXRRGGBB, top row first, no padding.
+struct ScreenCapture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // At start, before the window exists and again while it is being created: photograph the screen.
+  // Returns false when no picture could be had (the capture then writes an empty snapshot).
+  virtual bool captureScreen(ScreenCapture& out) = 0;
+  // At start: create the one borderless window covering the screen, not yet shown.
+  virtual void createWindow(int width, int height) = 0;
+  // Every main-loop pass: take one waiting window message without blocking; false when none waits.
+  virtual bool peekMessage(WindowMessage& out) = 0;
+  // At start-up and on F11: present full-screen (windowed false) or in a window of the screen's size.
+  virtual void setPresentation(bool windowed) = 0;
+  // Last stage of every frame step: show the finished frame (width x height pixels 0xXXRRGGBB).
+  virtual void present(const uint32_t* pixels, int width, int height) = 0;
+  // On the first mouse move inside the screen (true) and the first outside it with no button held
+  // (false): hold or release the mouse capture, so moves outside the window still arrive.
+  virtual void captureMouse(bool captured) = 0;
+  // Every frame step: hide the cursor (menu closed) or show the menu cursor (menu open).
+  virtual void showMenuCursor(bool visible) = 0;
+  // At start-up: hand over the raw samples of a sound slot (16-bit signed stereo at 44100 Hz).
+  // The bytes stay owned by the core; at tear-down the core releases each slot by attaching nothing.
+  virtual void attachSound(int slot, const uint8_t* bytes, uint32_t length) = 0;
+  // When a sound plays: rewind the slot and play it once or looping at a level in
+  // hundredths of a decibel (0 full volume, -10000 silent).
+  virtual void playSound(int slot, int level, bool looping) = 0;
+  // When the burning loop stops: stop the slot.
+  virtual void stopSound(int slot) = 0;
+  // When the desktop capture fails: show an error message box.
+  virtual void showError(const char* text, const char* caption) = 0;
+  // Where the program waits on purpose.
+  virtual void sleepMs(int milliseconds) = 0;
+};
+
+}  // namespace mw

@@ -1,0 +1,143 @@
+// Desktop capture into the snapshot file, and the file's reader.
+#include "app/snapshot.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+#include "app/paths.h"
+#include "app/screen.h"
+
+namespace mw {
+
+int32_t screenWidth = 0;
+int32_t screenHeight = 0;
+
+namespace {
+
+void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint32_t get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t get32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Bytes in one stored row: width x bits, rounded up to whole 32-bit words.
+uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
+  return ((width * bitsPerPixel + 31) / 32) * 4;
+}
+
+}  // namespace
+
+std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
+  const uint32_t imageSize =
+      static_cast<uint32_t>(rowBytes(static_cast<uint32_t>(width), 32) * static_cast<uint32_t>(height));
+  std::vector<uint8_t> h(BMP_HEADERS_SIZE, 0);
+  h[0] = 'B';
+  h[1] = 'M';
+  put32(h, 2, imageSize + BMP_HEADERS_SIZE);  // file size
+  put32(h, 10, BMP_HEADERS_SIZE);             // offset of the pixel data
+  put32(h, 14, 40);                           // information header size
+  put32(h, 18, static_cast<uint32_t>(width));
+  put32(h, 22, static_cast<uint32_t>(height));  // positive: bottom row first
+  put16(h, 26, 1);                              // planes
+  put16(h, 28, 32);                             // bits per pixel
+  put32(h, 30, 0);                              // uncompressed
+  put32(h, 34, imageSize);
+  return h;
+}
+
+bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  // The photo may show private things: only its owner may read it.
+  std::error_code ignored;
+  std::filesystem::permissions(path,
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::replace, ignored);
+  const std::vector<uint8_t> header = snapshotHeader(capture.width, capture.height);
+  std::fwrite(header.data(), 1, header.size(), file);
+  // Rows bottom first; each pixel blue, green, red and a reserved byte, which is what a
+  // little-endian 0xXXRRGGBB already is.
+  for (int32_t row = capture.height - 1; row >= 0; --row) {
+    std::fwrite(capture.pixels.data() + static_cast<size_t>(row) * capture.width, 4,
+                static_cast<size_t>(capture.width), file);
+  }
+  std::fclose(file);
+  return true;
+}
+
+void captureDesktop(Platform& platform) {
+  ScreenCapture capture;
+  try {
+    if (!platform.captureScreen(capture) || capture.width <= 0 || capture.height <= 0 ||
+        capture.pixels.size() != static_cast<size_t>(capture.width) * capture.height) {
+      capture = ScreenCapture{};  // nothing usable: an empty picture, as an empty clipboard gives
+    }
+  } catch (const std::bad_alloc&) {
+    platform.showError("Unable to Allocate Bitmap Memory", "Error");
+    return;
+  }
+  if (!writeSnapshotFile(dataPath(SNAPSHOT_FILE), capture)) {
+    platform.showError("Unable to Create Bitmap File", "Error");
+    return;
+  }
+  screenHeight = capture.height;
+  screenWidth = capture.width;
+}
+
+bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
+  out = Image{};
+  if (size < BMP_HEADERS_SIZE || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const uint32_t dataOffset = get32(bytes + 10);
+  const uint32_t infoSize = get32(bytes + 14);
+  if (infoSize < 40 || 14ull + infoSize > size) return false;
+  const int32_t width = static_cast<int32_t>(get32(bytes + 18));
+  const int32_t rawHeight = static_cast<int32_t>(get32(bytes + 22));
+  const uint32_t bits = get16(bytes + 28);
+  const uint32_t compression = get32(bytes + 30);
+  // Uncompressed, or 32-bit with plain channel masks (BI_BITFIELDS) as some writers use.
+  if (!(compression == 0 || (compression == 3 && bits == 32))) return false;
+  if ((bits != 24 && bits != 32) || width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return false;
+  const bool bottomUp = rawHeight > 0;
+  const int64_t height = bottomUp ? rawHeight : -static_cast<int64_t>(rawHeight);
+  const uint64_t stride = rowBytes(static_cast<uint64_t>(width), bits);
+  // Refuse pictures no screen has, before allocating for them.
+  if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > (1ull << 28)) return false;
+  if (dataOffset > size || stride * static_cast<uint64_t>(height) > size - dataOffset) return false;
+
+  out.width = width;
+  out.height = static_cast<int32_t>(height);
+  out.key = TRANSPARENT_KEY;
+  out.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  const size_t bytesPerPixel = bits / 8;
+  for (int64_t y = 0; y < height; ++y) {
+    const int64_t stored = bottomUp ? height - 1 - y : y;
+    const uint8_t* src = bytes + dataOffset + static_cast<size_t>(stored) * stride;
+    uint32_t* dst = out.pixels.data() + static_cast<size_t>(y) * width;
+    for (int32_t x = 0; x < width; ++x, src += bytesPerPixel) {
+      dst[x] = 0xFF000000u | (static_cast<uint32_t>(src[2]) << 16) | (static_cast<uint32_t>(src[1]) << 8) | src[0];
+    }
+  }
+  return true;
+}
+
+void loadSnapshot(Image& desktop) {
+  std::ifstream file(dataPath(SNAPSHOT_FILE), std::ios::binary);
+  std::vector<uint8_t> bytes;
+  if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  Image loaded;
+  decodeBmp(bytes.data(), bytes.size(), loaded);
+  desktop = std::move(loaded);
+  desktop.key = TRANSPARENT_KEY;
+}
+
+}  // namespace mw

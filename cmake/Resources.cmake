@@ -1,0 +1,1 @@
+# Image resources compiled into the executables (filled in by the picture loader).

@@ -1,0 +1,41 @@
+// Drawing routines: blends and copies into the frame buffer, stamps into the desktop picture.
+#pragma once
+#include <cstdint>
+
+#include "gfx/image.h"
+
+namespace mw {
+
+// Truncating alpha blend of src over dst; the result is always opaque.
+inline uint32_t blendColour(uint32_t src, uint32_t dst) {
+  const uint32_t a = src >> 24;
+  const uint32_t na = 255 - a;
+  const uint32_t r = (((src >> 16) & 0xFF) * a + ((dst >> 16) & 0xFF) * na) / 255;
+  const uint32_t g = (((src >> 8) & 0xFF) * a + ((dst >> 8) & 0xFF) * na) / 255;
+  const uint32_t b = ((src & 0xFF) * a + (dst & 0xFF) * na) / 255;
+  return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+// Blends one colour into the canvas; pixels off the canvas are skipped.
+void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour);
+// Opaque line, one pixel per step along the longer axis, both end points drawn; points off the
+// canvas are skipped.
+void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t red, int32_t green,
+              int32_t blue);
+// Copies an image, skipping pixels equal to its key; clipped to the canvas.
+void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
+// Blends an image; clipped to the canvas.
+void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
+// Blends a tool picture pixel by pixel; clipped to the canvas.
+void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
+
+// Stamps blend a picture into a lasting target image. The source's row 0 and column 0, and the first
+// visible row or column at a cut-off left or top edge, are never drawn. Clipped to the screen and to
+// the target.
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
+// As stampImage; mirrored left to right unless facing is 1 (target column c shows source column w - c).
+void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
+// As stampImage, in one of eight orientations drawn with one rand() per call. For square sources.
+void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target);
+
+}  // namespace mw

@@ -1,0 +1,43 @@
+// Picture records: decoded images, sprite sheets, tool pictures, and the canvas drawn into.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace mw {
+
+// The key of every Image: pixels equal to it are skipped by keyed copies. Alpha 1, so it
+// practically never occurs in a decoded picture.
+inline constexpr uint32_t TRANSPARENT_KEY = 0x010301F3;
+
+// A decoded picture: 0xAARRGGBB pixels, not premultiplied, row-major, top row first.
+struct Image {
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t key = TRANSPARENT_KEY;
+  std::vector<uint32_t> pixels;
+};
+
+// A horizontal strip cut into equal frames.
+struct SpriteSheet {
+  std::vector<Image> frames;
+  int32_t frameCount = 0;
+  int32_t ticksPerFrame = 0;
+};
+
+inline constexpr int32_t TOOL_PICTURE_SIZE = 256;
+
+// The large picture of a tool that follows the mouse; its store holds 256 x 256 pixels.
+struct ToolPicture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+// A pixel target of the screen's size: the frame buffer while a frame is drawn.
+struct Canvas {
+  uint32_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+}  // namespace mw

@@ -1,0 +1,54 @@
+// The headless platform.
+#include "platform/headless/headless_platform.h"
+
+#include <cstdio>
+
+namespace mw {
+
+HeadlessPlatform::HeadlessPlatform(ScreenCapture screen) : screen_(std::move(screen)) {}
+
+bool HeadlessPlatform::captureScreen(ScreenCapture& out) {
+  ++captures_;
+  out = screen_;
+  return out.width > 0 && out.height > 0;
+}
+
+void HeadlessPlatform::createWindow(int, int) {}
+
+bool HeadlessPlatform::peekMessage(WindowMessage& out) {
+  if (queue_.empty()) return false;
+  out = queue_.front();
+  queue_.pop_front();
+  return true;
+}
+
+void HeadlessPlatform::setPresentation(bool windowed) {
+  windowed_ = windowed;
+  ++presentationChanges_;
+}
+
+void HeadlessPlatform::present(const uint32_t* pixels, int width, int height) {
+  lastFrame_.assign(pixels, pixels + static_cast<size_t>(width) * height);
+  frameWidth_ = width;
+  frameHeight_ = height;
+  ++framesPresented_;
+}
+
+void HeadlessPlatform::attachSound(int slot, const uint8_t*, uint32_t length) {
+  if (slot >= 0 && slot < 16) soundLengths_[slot] = length;
+}
+
+void HeadlessPlatform::playSound(int slot, int level, bool looping) {
+  soundLog_.push_back(SoundEvent{framesPresented_ + 1, slot, looping ? SoundEvent::Op::Loop : SoundEvent::Op::Play, level});
+}
+
+void HeadlessPlatform::stopSound(int slot) {
+  soundLog_.push_back(SoundEvent{framesPresented_ + 1, slot, SoundEvent::Op::Stop, 0});
+}
+
+void HeadlessPlatform::showError(const char* text, const char* caption) {
+  errors_.push_back(std::string(caption) + ": " + text);
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+}  // namespace mw

@@ -1,0 +1,75 @@
+// The simulator's state dump.
+#include "sim/dump.h"
+
+#include "app/input.h"
+#include "app/screen.h"
+#include "sim/simulator.h"
+#include "world/world.h"
+
+namespace mw {
+
+namespace {
+
+Json colour(const uint8_t rgb[3]) { return Json::array({rgb[0], rgb[1], rgb[2]}); }
+
+}  // namespace
+
+Json dumpWorld(const World& w) {
+  Json j;
+  j["presentation"] = w.presenter.windowed ? "windowed" : "fullscreen";
+  j["fireFrameTime"] = w.fireFrameTime;
+  j["soldierFireLife"] = w.soldierFireLife;
+  j["clickLatch"] = w.clickLatch;
+  j["rightLatch"] = w.rightLatch;
+  j["keyLatch"] = w.keyLatch;
+  j["autoFireLatch"] = w.autoFireLatch;
+  j["shotThisFrame"] = w.shotThisFrame;
+  j["menuOpen"] = w.menuOpen;
+  j["paused"] = w.paused;
+  j["burningLoopOn"] = w.burningLoopOn;
+  j["hitX"] = w.hitX;
+  j["hitY"] = w.hitY;
+  j["hitBox"] = Json::array({w.hitBox[0], w.hitBox[1], w.hitBox[2], w.hitBox[3]});
+  j["hitSource"] = static_cast<int32_t>(w.hitSource);
+  j["burstShotsLeft"] = w.burstShotsLeft;
+  j["shotFrameCounter"] = w.shotFrameCounter;
+  j["currentTool"] = static_cast<int32_t>(w.currentTool);
+  j["fireMode"] = static_cast<int32_t>(w.fireMode);
+  j["modeLabelTimer"] = w.modeLabelTimer;
+  j["greenBarColour"] = colour(w.green.barColour);
+  j["blueBarColour"] = colour(w.blue.barColour);
+  j["showStats"] = w.showStats;
+  j["spawnFacing"] = w.spawnFacing;
+  j["flameThrower"] = w.flameThrower;
+  j["lighterHoldOff"] = w.lighterHoldOff;
+  j["soldierFrameTime"] = w.soldierFrameTime;
+  j["greenCount"] = w.green.count;
+  j["blueCount"] = w.blue.count;
+  j["lighterFires"] = w.lighterFires.count;
+  j["greenFires"] = w.greenFires.count;
+  j["blueFires"] = w.blueFires.count;
+  return j;
+}
+
+Json dumpState(Simulator& simulator) {
+  World& world = simulator.world();
+  Json j;
+  j["frame"] = world.frameNumber;
+  j["quit"] = simulator.application().quitTaken();
+  j["screen"] = Json{{"width", screenWidth}, {"height", screenHeight}};
+  j["desktop"] = Json{{"width", world.desktop.width}, {"height", world.desktop.height}};
+  j["mouse"] = Json{{"x", MouseState.x},
+                    {"y", MouseState.y},
+                    {"left", MouseState.left},
+                    {"right", MouseState.right},
+                    {"captured", MouseState.captured}};
+  Json keys = Json::array();
+  for (int vk = 0; vk < 256; ++vk) {
+    if (KeyStates[vk]) keys.push_back(vk);
+  }
+  j["keys"] = keys;
+  j["world"] = dumpWorld(world);
+  return j;
+}
+
+}  // namespace mw

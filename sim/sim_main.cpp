@@ -1,0 +1,95 @@
+// mirthwick-sim: runs the program headless from a script, for tests, replays and bug reports.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "sim/simulator.h"
+
+namespace {
+
+const char* const USAGE =
+    "usage: mirthwick-sim [--screen WxH | --desktop PICTURE] [--seed N] [--data DIR] [SCRIPT]\n"
+    "  --screen WxH       synthetic desktop of that size (default 1280x720)\n"
+    "  --desktop PICTURE  a BMP or PNG picture as the screen\n"
+    "  --seed N           seed for the random generator instead of the clock\n"
+    "  --data DIR         folder holding Files/ (default: beside this program)\n"
+    "  SCRIPT             script file; standard input when absent or -\n";
+
+std::string executableDirectory(const char* argv0) {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = std::filesystem::absolute(argv0, error);
+  return self.parent_path().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mw::SimOptions options;
+  options.dataDirectory = executableDirectory(argv[0]);
+  std::string scriptPath;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "mirthwick-sim: %s needs a value\n%s", arg.c_str(), USAGE);
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(USAGE, stdout);
+      return 0;
+    } else if (arg == "--screen") {
+      const std::string size = value();
+      int w = 0, h = 0;
+      char extra = 0;
+      if (std::sscanf(size.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+        std::fprintf(stderr, "mirthwick-sim: bad screen size %s (want WxH)\n", size.c_str());
+        return 2;
+      }
+      options.screenWidth = w;
+      options.screenHeight = h;
+    } else if (arg == "--desktop") {
+      options.desktopPicture = value();
+    } else if (arg == "--seed") {
+      const std::string seed = value();
+      char* end = nullptr;
+      const unsigned long n = std::strtoul(seed.c_str(), &end, 0);
+      if (seed.empty() || *end != '\0' || n > 0xFFFFFFFFul) {
+        std::fprintf(stderr, "mirthwick-sim: bad seed %s\n", seed.c_str());
+        return 2;
+      }
+      options.seed = static_cast<uint32_t>(n);
+    } else if (arg == "--data") {
+      options.dataDirectory = value();
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      std::fprintf(stderr, "mirthwick-sim: unknown option %s\n%s", arg.c_str(), USAGE);
+      return 2;
+    } else if (scriptPath.empty()) {
+      scriptPath = arg;
+    } else {
+      std::fprintf(stderr, "mirthwick-sim: only one script\n%s", USAGE);
+      return 2;
+    }
+  }
+
+  std::ifstream file;
+  if (!scriptPath.empty() && scriptPath != "-") {
+    file.open(scriptPath);
+    if (!file) {
+      std::fprintf(stderr, "mirthwick-sim: cannot read script %s\n", scriptPath.c_str());
+      return 2;
+    }
+  }
+  try {
+    mw::Simulator simulator(options);
+    return simulator.runScript(file.is_open() ? static_cast<std::istream&>(file) : std::cin);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "mirthwick-sim: %s\n", error.what());
+    return 2;
+  }
+}

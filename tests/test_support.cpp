@@ -1,0 +1,50 @@
+// Shared helpers for tests.
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace mw::test {
+
+namespace fs = std::filesystem;
+
+DataDirectory::DataDirectory() {
+  std::string pattern = (fs::temp_directory_path() / "mirthwick-test-XXXXXX").string();
+  const char* made = mkdtemp(pattern.data());
+  if (made == nullptr) throw std::runtime_error("cannot make a temporary folder");
+  path_ = made;
+  fs::create_directories(path_ + "/Files/Img");
+  fs::create_directories(path_ + "/Files/Sound");
+  const fs::path built = fs::path(MIRTHWICK_BUILD_DIR) / "Files";
+  std::error_code ignored;
+  for (const char* sub : {"Img", "Sound"}) {
+    for (const auto& entry : fs::directory_iterator(built / sub, ignored)) {
+      if (entry.path().filename() == "1.bmp") continue;
+      fs::copy_file(entry.path(), fs::path(path_) / "Files" / sub / entry.path().filename(), ignored);
+    }
+  }
+}
+
+DataDirectory::~DataDirectory() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+SimRun::SimRun(int width, int height, uint32_t seed) {
+  SimOptions options;
+  options.screenWidth = width;
+  options.screenHeight = height;
+  options.seed = seed;
+  options.dataDirectory = data.path();
+  sim = std::make_unique<Simulator>(options);
+}
+
+void SimRun::run(const std::string& lines) {
+  std::istringstream in(lines);
+  for (std::string line; std::getline(in, line);) sim->runLine(line);
+}
+
+}  // namespace mw::test

@@ -1,0 +1,205 @@
+// World start-up, frame step and tear-down.
+#include "world/world.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "app/paths.h"
+#include "app/platform.h"
+#include "app/screen.h"
+#include "app/snapshot.h"
+#include "audio/sound_bank.h"
+#include "gfx/compositing.h"
+#include "gfx/images.h"
+#include "soldiers/armies.h"
+#include "tools/fires.h"
+#include "tools/interaction.h"
+
+namespace mw {
+
+namespace {
+
+void loadArmyPictures(Army& army, int32_t standing, int32_t bright, int32_t walk, int32_t swing, int32_t ticks) {
+  loadImageResource(army.standingImage, standing);
+  loadImageResource(army.brightImage, bright);
+  loadSpriteSheet(army.walkSheet, walk, 13, 40, 40, ticks);
+  loadSpriteSheet(army.swingSheet, swing, 5, 40, 40, ticks);
+  resetArmy(army);
+}
+
+void loadToolPictures(World& world) {
+  ToolPicture* pictures[6] = {&world.hammerUpPicture, &world.hammerDownPicture, &world.lighterPicture,
+                              &world.lighterTiltedPicture, &world.riflePicture, &world.rifleFiringPicture};
+  const int32_t numbers[6] = {40, 41, 50, 51, 60, 61};
+  for (int i = 0; i < 6; ++i) {
+    pictures[i]->pixels.assign(static_cast<size_t>(TOOL_PICTURE_SIZE) * TOOL_PICTURE_SIZE, 0);
+    loadToolPicture(*pictures[i], numbers[i]);
+  }
+}
+
+}  // namespace
+
+void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed) {
+  world.fireFrameTime = 3.0f;
+  world.soldierFireLife = 400;
+  world.platform = &platform;
+  createPresenter(world.presenter, platform);
+  world.keys = keys;
+  world.mouse = mouse;
+
+  world.clickLatch = world.rightLatch = world.keyLatch = world.autoFireLatch = 0;
+  world.shotThisFrame = world.menuOpen = world.paused = world.burningLoopOn = 0;
+  for (SoundClip& clip : world.sounds) clip.bytes.clear();
+  world.hitX = 250;
+  world.hitY = 250;
+  world.burstShotsLeft = 0;
+  world.shotFrameCounter = 0;
+  world.currentTool = Tool::Hammer;
+  world.lighterFires.count = world.greenFires.count = world.blueFires.count = 0;
+  world.fireMode = FireMode::Single;
+  world.modeLabelTimer = 0;
+  const uint8_t greenBar[3] = {0, 255, 0};
+  const uint8_t blueBar[3] = {0, 0, 255};
+  std::copy(greenBar, greenBar + 3, world.green.barColour);
+  std::copy(blueBar, blueBar + 3, world.blue.barColour);
+  world.showStats = 1;
+  world.spawnFacing = 1;
+  world.blue.count = 0;
+  world.green.count = 0;
+  world.soldierFrameTime = 4.0f;
+  const int32_t hitBox[4] = {10, 12, 10, 12};
+  std::copy(hitBox, hitBox + 4, world.hitBox);
+  world.hitSource = HitSource::Rifle;
+  world.flameThrower = 0;
+  world.lighterHoldOff = 0;
+
+  std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
+  platform.showMenuCursor(false);
+
+  loadImageResource(world.scorchImage, 102);
+  loadImageResource(world.bulletHoleImage, 101);
+  loadImageResource(world.crackImage, 100);
+  loadToolPictures(world);
+
+  const int32_t fireTicks = static_cast<int32_t>(world.fireFrameTime);
+  loadSpriteSheet(world.orangeFlameSheet, 52, 4, 80, 80, fireTicks);
+  loadSpriteSheet(world.lighterFlameSheet, 52, 4, 80, 80, fireTicks);
+  loadSpriteSheet(world.blueFlameSheet, 5, 4, 80, 80, fireTicks);
+  loadSpriteSheet(world.purpleFlameSheet, 6, 4, 80, 80, fireTicks);
+
+  loadImageResource(world.bloodStainImage, 31);
+  loadImageResource(world.menuPanelImage, 2);
+  loadImageResource(world.charredBodyImage, 1);
+  for (int k = 0; k < 3; ++k) loadImageResource(world.green.dyingImages[k], 302 + k);
+  for (int k = 0; k < 3; ++k) loadImageResource(world.blue.dyingImages[k], 202 + k);
+  loadImageResource(world.blue.deadImage, 206);
+  loadImageResource(world.green.deadImage, 306);
+
+  resetFires(world);
+
+  const int32_t soldierTicks = static_cast<int32_t>(world.soldierFrameTime);
+  loadArmyPictures(world.blue, 201, 3, 200, 205, soldierTicks);
+  loadArmyPictures(world.green, 301, 4, 300, 305, soldierTicks);
+  loadSpriteSheet(world.redWalkSheet, 30, 13, 40, 40, soldierTicks);
+  loadSpriteSheet(world.redSwingSheet, 32, 5, 40, 40, soldierTicks);
+  resetRedRecords(world);
+
+  readFontBitmap(dataPath("Files/Img/fixedsys16x28.bmp"), world.statsFontPixels);
+  readFontBitmap(dataPath("Files/Img/Consolas13x24-2.bmp"), world.labelFontPixels);
+  world.statsFont = BitmapFont{16, 28, 32, world.statsFontPixels};
+  world.labelFont = BitmapFont{13, 24, 32, world.labelFontPixels};
+
+  const struct {
+    SoundSlot slot;
+    const char* file;
+  } soundFiles[] = {
+      {SoundSlot::GlassBreak, "glassbreak.wav"}, {SoundSlot::Burning, "burning.wav"}, {SoundSlot::Zippo, "zippo.wav"},
+      {SoundSlot::M4, "M4.wav"},         {SoundSlot::EqM4, "eqM4.wav"},       {SoundSlot::EqHam, "eqHam.wav"},
+      {SoundSlot::Click, "click.wav"},   {SoundSlot::Death, "death.wav"},     {SoundSlot::Die, "die.wav"},
+      {SoundSlot::Hi, "hi.wav"},         {SoundSlot::Sword, "sword.wav"},     {SoundSlot::Sword2, "sword2.wav"},
+  };
+  for (const auto& sound : soundFiles) loadSound(world, sound.slot, dataPath(std::string("Files/Sound/") + sound.file));
+
+  loadSnapshot(world.desktop);
+  // The presentation is full-screen already; this platform needs no rebuilds to settle it.
+}
+
+namespace {
+
+// Clears the frame and copies the desktop picture into it, skipping key-coloured pixels.
+void drawBackground(World& world) {
+  Canvas canvas = world.canvas();
+  if (canvas.pixels == nullptr) return;
+  std::fill(canvas.pixels, canvas.pixels + static_cast<size_t>(canvas.width) * canvas.height, 0u);
+  const Image& desktop = world.desktop;
+  const int32_t rows = std::min(canvas.height, desktop.height);
+  const int32_t columns = std::min(canvas.width, desktop.width);
+  for (int32_t row = 0; row < rows; ++row) {
+    const uint32_t* src = desktop.pixels.data() + static_cast<size_t>(row) * desktop.width;
+    uint32_t* dst = canvas.pixels + static_cast<size_t>(row) * canvas.width;
+    for (int32_t column = 0; column < columns; ++column) {
+      if (src[column] != desktop.key) dst[column] = src[column];
+    }
+  }
+}
+
+}  // namespace
+
+void frameStep(World& world) {
+  if (world.menuOpen == 0) world.platform->showMenuCursor(false);
+
+  if (world.mouse->right && world.rightLatch == 0) {
+    world.rightLatch = 1;
+    world.menuOpen = world.menuOpen ? 0 : 1;
+  }
+  if (!world.mouse->right) world.rightLatch = 0;
+
+  if (world.keys[VK_F11] == 1 && world.keyLatch == 0) {
+    togglePresentation(world.presenter);
+    world.keyLatch = 1;
+  }
+
+  drawBackground(world);
+
+  sightEnemies(world);
+  if (std::rand() % 2 == 0) {
+    updateArmy(world, ArmyId::Green);
+    updateArmy(world, ArmyId::Blue);
+  } else {
+    updateArmy(world, ArmyId::Blue);
+    updateArmy(world, ArmyId::Green);
+  }
+
+  if (world.lighterFires.count > 0) advanceFires(world, world.lighterFires);
+  if (world.greenFires.count > 0) advanceFires(world, world.greenFires);
+  if (world.blueFires.count > 0) advanceFires(world, world.blueFires);
+
+  if (world.menuOpen == 1) {
+    const int32_t panelX = screenWidth - 500;
+    const int32_t panelY = (screenHeight - 600) / 2;
+    blitKeyed(world.canvas(), panelX, panelY, world.menuPanelImage);
+    world.platform->showMenuCursor(true);
+    drawMenuPanel(world, panelX, panelY);
+  }
+
+  interactionStep(world);
+  present(world.presenter);
+  ++world.frameNumber;
+}
+
+void tearDown(World& world) {
+  ToolPicture* pictures[6] = {&world.hammerUpPicture, &world.hammerDownPicture, &world.lighterPicture,
+                              &world.lighterTiltedPicture, &world.riflePicture, &world.rifleFiringPicture};
+  for (ToolPicture* picture : pictures) picture->pixels = {};
+  if (world.platform) {
+    // Last slot first; the platform lets go of the samples before they are freed.
+    for (int slot = SOUND_SLOT_COUNT - 1; slot >= 0; --slot) world.platform->attachSound(slot, nullptr, 0);
+  }
+  for (int slot = SOUND_SLOT_COUNT - 1; slot >= 0; --slot) world.sounds[slot].bytes = {};
+  releasePresenter(world.presenter);
+  world.platform = nullptr;
+}
+
+}  // namespace mw

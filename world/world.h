@@ -1,0 +1,100 @@
+// The world: the one record of the whole program state, and its start-up, frame step and tear-down.
+#pragma once
+#include <cstdint>
+
+#include "app/input.h"
+#include "audio/sound_bank.h"
+#include "gfx/image.h"
+#include "gfx/presenter.h"
+#include "gfx/text.h"
+#include "soldiers/soldier.h"
+#include "tools/fire.h"
+
+namespace mw {
+
+class Platform;
+
+enum class Tool : int32_t { Hammer, Lighter, Rifle, GreenSoldier, BlueSoldier, GreenFlameSoldier, BlueFlameSoldier };
+enum class FireMode : int32_t { Single, Burst, FullAuto };
+enum class HitSource : int32_t { Hammer, Fire, Rifle };
+
+// Fixed capacities inside, nothing allocated per frame. Large: allocate it once, on the heap.
+struct World {
+  float fireFrameTime = 0.0f;  // frame steps per flame animation frame
+  int32_t soldierFireLife = 0;  // life of a fire launched by a flame soldier
+  uint32_t statsFontPixels[FONT_STORE_PIXELS] = {};
+  uint32_t labelFontPixels[FONT_STORE_PIXELS] = {};
+  Presenter presenter;
+  uint8_t* keys = nullptr;  // the KeyStates array
+  Mouse* mouse = nullptr;   // the MouseState record
+  Platform* platform = nullptr;
+  BitmapFont statsFont;
+  BitmapFont labelFont;
+  FireArray lighterFires;
+  SpriteSheet orangeFlameSheet;
+  Fire lighterFlame;
+  SpriteSheet lighterFlameSheet;
+  FireArray greenFires;
+  SpriteSheet blueFlameSheet;
+  FireArray blueFires;
+  SpriteSheet purpleFlameSheet;
+  Image desktop;  // the desktop photograph, into which lasting damage is stamped
+  Image menuPanelImage;
+  Image scorchImage;
+  Image crackImage;
+  Image bulletHoleImage;
+  uint8_t clickLatch = 0;
+  uint8_t rightLatch = 0;
+  uint8_t keyLatch = 0;
+  uint8_t autoFireLatch = 0;
+  uint8_t shotThisFrame = 0;
+  uint8_t menuOpen = 0;
+  uint8_t paused = 0;
+  uint8_t burningLoopOn = 0;
+  SoundClip sounds[SOUND_SLOT_COUNT];
+  int32_t hitX = 0;
+  int32_t hitY = 0;
+  int32_t burstShotsLeft = 0;
+  int32_t shotFrameCounter = 0;
+  Tool currentTool = Tool::Hammer;
+  FireMode fireMode = FireMode::Single;
+  int32_t modeLabelTimer = 0;
+  uint8_t showStats = 0;
+  uint8_t spawnFacing = 0;  // facing of the next soldier placed: 1 right, 0 left
+  ToolPicture hammerUpPicture;
+  ToolPicture hammerDownPicture;
+  ToolPicture lighterPicture;
+  ToolPicture lighterTiltedPicture;
+  ToolPicture riflePicture;
+  ToolPicture rifleFiringPicture;
+  Army blue;
+  Army green;
+  SpriteSheet redWalkSheet;
+  Soldier redWalkRecords[RED_SLOTS];
+  SpriteSheet redSwingSheet;
+  Soldier redSwingRecords[RED_SLOTS];
+  Image bloodStainImage;
+  Image charredBodyImage;
+  float soldierFrameTime = 0.0f;  // frame steps per soldier animation frame
+  int32_t hitBox[4] = {};         // how far a hit area widens: left, right, up, down
+  HitSource hitSource = HitSource::Hammer;
+  char statisticsText[3][16] = {};
+  // Menu options kept with the rest of the state.
+  uint8_t flameThrower = 0;
+  int32_t lighterHoldOff = 0;
+  // Frame steps run so far.
+  uint64_t frameNumber = 0;
+
+  Army& army(ArmyId id) { return id == ArmyId::Green ? green : blue; }
+  Canvas canvas() { return frameCanvas(presenter); }
+};
+
+// Builds everything in its fixed order and sets every start value. seed replaces the clock seed
+// when the caller gives one.
+void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr);
+// Computes and shows one frame.
+void frameStep(World& world);
+// Releases what start-up acquired, in reverse order.
+void tearDown(World& world);
+
+}  // namespace mw
