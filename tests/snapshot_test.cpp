@@ -1,0 +1,194 @@
+// The snapshot file: writer bytes, reader robustness, and the capture's screen-size rule.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "app/paths.h"
+#include "app/screen.h"
+#include "app/snapshot.h"
+#include "gfx/png_codec.h"
+#include "platform/headless/headless_platform.h"
+#include "tests/test_support.h"
+
+namespace mw {
+namespace {
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+ScreenCapture gradient(int w, int h) {
+  ScreenCapture c;
+  c.width = w;
+  c.height = h;
+  c.pixels.resize(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) c.pixels[static_cast<size_t>(y) * w + x] = 0x00000000u | (x & 0xFF) << 16 | (y & 0xFF) << 8 | ((x + y) & 0xFF);
+  return c;
+}
+
+TEST(SnapshotFile, FullHdScreenHeaderAndSize) {
+  test::DataDirectory data;
+  const std::string path = data.file(SNAPSHOT_FILE);
+  ASSERT_TRUE(writeSnapshotFile(path, gradient(1920, 1080)));
+  const std::vector<uint8_t> b = readFileBytes(path);
+  ASSERT_EQ(b.size(), 54u + 8294400u);
+  EXPECT_EQ(b[0], 'B');
+  EXPECT_EQ(b[1], 'M');
+  EXPECT_EQ(le32(b, 2), 54u + 8294400u);  // file size
+  EXPECT_EQ(le32(b, 6), 0u);              // reserved
+  EXPECT_EQ(le32(b, 10), 54u);            // pixel data offset
+  EXPECT_EQ(le32(b, 14), 40u);
+  EXPECT_EQ(le32(b, 18), 1920u);
+  EXPECT_EQ(le32(b, 22), 1080u);
+  EXPECT_EQ(b[26] | b[27] << 8, 1);
+  EXPECT_EQ(b[28] | b[29] << 8, 32);
+  EXPECT_EQ(le32(b, 30), 0u);
+  EXPECT_EQ(le32(b, 34), 8294400u);
+  // Bottom row first, each pixel blue, green, red, reserved.
+  const size_t bottomLeft = 54;
+  EXPECT_EQ(b[bottomLeft + 0], (0 + 1079) & 0xFF);
+  EXPECT_EQ(b[bottomLeft + 1], 1079 & 0xFF);
+  EXPECT_EQ(b[bottomLeft + 2], 0);
+  const size_t topRowSecondPixel = 54 + 1079ull * 1920 * 4 + 4;
+  EXPECT_EQ(b[topRowSecondPixel + 2], 1);
+
+  Image loaded;
+  ASSERT_TRUE(decodeBmp(b.data(), b.size(), loaded));
+  EXPECT_EQ(loaded.width, 1920);
+  EXPECT_EQ(loaded.height, 1080);
+  EXPECT_EQ(loaded.key, TRANSPARENT_KEY);
+  EXPECT_EQ(loaded.pixels[0], 0xFF000000u);  // top-left screen pixel at index 0, made opaque
+  EXPECT_EQ(loaded.pixels[1921], 0xFF010102u);
+}
+
+TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
+  test::DataDirectory data;
+  const std::string path = data.file(SNAPSHOT_FILE);
+  ASSERT_TRUE(writeSnapshotFile(path, gradient(3, 5)));
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  const std::vector<uint8_t> b = readFileBytes(path);
+  EXPECT_EQ(le32(b, 34), 3u * 4 * 5);
+  EXPECT_EQ(le32(b, 2), b.size());
+  // A header for a width needing padding at 32 bits has none; the rule still rounds to 4 bytes.
+  EXPECT_EQ(le32(snapshotHeader(7, 2), 34), 7u * 4 * 2);
+}
+
+std::vector<uint8_t> bmp24(int w, int h, bool topDown) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<uint8_t> b(54 + static_cast<size_t>(stride) * h, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  put(2, static_cast<uint32_t>(b.size()));
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(w));
+  put(22, static_cast<uint32_t>(topDown ? -h : h));
+  b[26] = 1;
+  b[28] = 24;
+  for (int row = 0; row < h; ++row) {
+    const int imageRow = topDown ? row : h - 1 - row;
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &b[54 + static_cast<size_t>(row) * stride + x * 3];
+      p[0] = static_cast<uint8_t>(x);         // blue
+      p[1] = static_cast<uint8_t>(imageRow);  // green
+      p[2] = 0x80;                            // red
+    }
+  }
+  return b;
+}
+
+TEST(SnapshotReader, ReadsTwentyFourBitBothRowOrders) {
+  for (bool topDown : {false, true}) {
+    const std::vector<uint8_t> b = bmp24(5, 3, topDown);
+    Image img;
+    ASSERT_TRUE(decodeBmp(b.data(), b.size(), img)) << topDown;
+    ASSERT_EQ(img.width, 5);
+    ASSERT_EQ(img.height, 3);
+    EXPECT_EQ(img.pixels[0], 0xFF800000u);
+    EXPECT_EQ(img.pixels[2 * 5 + 4], 0xFF800204u);
+  }
+}
+
+TEST(SnapshotReader, RefusesBrokenAndHostileFilesWithoutReadingPastThem) {
+  const std::vector<uint8_t> good = bmp24(6, 4, false);
+  Image img;
+  // Every truncation of a good file is refused.
+  for (size_t n = 0; n < good.size(); ++n) {
+    std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
+    EXPECT_FALSE(decodeBmp(cut.data(), cut.size(), img)) << n;
+    EXPECT_EQ(img.width, 0);
+    EXPECT_TRUE(img.pixels.empty());
+  }
+  const auto patched = [&](size_t at, uint32_t value) {
+    std::vector<uint8_t> b = good;
+    std::memcpy(&b[at], &value, 4);
+    return b;
+  };
+  const std::vector<std::vector<uint8_t>> hostile = {
+      patched(18, 0x7FFFFFFF),  // enormous width
+      patched(22, 0x80000000),  // most negative height
+      patched(18, 0),           // no width
+      patched(10, 0xFFFFFFF0),  // pixel data past the end
+      patched(30, 1),           // compressed
+      patched(14, 12),          // old core header
+  };
+  for (const auto& b : hostile) EXPECT_FALSE(decodeBmp(b.data(), b.size(), img));
+  std::vector<uint8_t> bits16 = good;
+  bits16[28] = 16;
+  EXPECT_FALSE(decodeBmp(bits16.data(), bits16.size(), img));
+}
+
+TEST(SnapshotCapture, SetsScreenSizeOnlyWhenTheFileOpens) {
+  test::DataDirectory data;
+  HeadlessPlatform platform(gradient(40, 30));
+  setDataDirectory(data.path());
+  screenWidth = 0;
+  screenHeight = 0;
+  captureDesktop(platform);
+  EXPECT_EQ(screenWidth, 40);
+  EXPECT_EQ(screenHeight, 30);
+  EXPECT_TRUE(platform.errors().empty());
+
+  // Without Files/Img the file cannot be made: the error box, and the size stays.
+  std::filesystem::remove_all(data.file("Files/Img"));
+  platform.setScreen(gradient(64, 48));
+  captureDesktop(platform);
+  EXPECT_EQ(screenWidth, 40);
+  EXPECT_EQ(screenHeight, 30);
+  ASSERT_EQ(platform.errors().size(), 1u);
+  EXPECT_EQ(platform.errors()[0], "Error: Unable to Create Bitmap File");
+}
+
+TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamage) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  Image desktop;
+  loadSnapshot(desktop);  // no file yet
+  EXPECT_EQ(desktop.width, 0);
+  EXPECT_EQ(desktop.height, 0);
+  EXPECT_EQ(desktop.key, TRANSPARENT_KEY);
+
+  ASSERT_TRUE(writeSnapshotFile(data.file(SNAPSHOT_FILE), gradient(8, 6)));
+  loadSnapshot(desktop);
+  ASSERT_EQ(desktop.pixels.size(), 48u);
+  const std::vector<uint32_t> clean = desktop.pixels;
+  for (uint32_t& p : desktop.pixels) p = 0xFF123456u;  // damage everything
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.pixels, clean);
+
+  std::vector<uint8_t> broken = readFileBytes(data.file(SNAPSHOT_FILE));
+  broken.resize(broken.size() / 2);
+  ASSERT_TRUE(writeFileBytes(data.file(SNAPSHOT_FILE), broken));
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.width, 0);
+  EXPECT_TRUE(desktop.pixels.empty());
+}
+
+}  // namespace
+}  // namespace mw
