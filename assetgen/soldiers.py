@@ -51,9 +51,6 @@ class Canvas:
         self.rgb = self.rgb * (1 - m[..., None]) + c * m[..., None]
         self.a = self.a * (1 - m) + m
 
-    def erase(self, mask):
-        self.a = np.where(mask, 0.0, self.a)
-
     # shapes -----------------------------------------------------------
     def seg_mask(self, p, q, width):
         (x0, y0), (x1, y1) = p, q
