@@ -291,15 +291,17 @@ def hammer_picture(angle_deg, face_at, speed_lines=False):
     layer = render(SIZE, SIZE, draw)
     if speed_lines:
         def lines(ctx):
-            # Motion arcs above the head: it has just swung down to the left.
+            # Swish arcs trailing the head: it has just swung over from the right,
+            # pivoting at the end of the handle.
             ctx.translate(*face_at)
-            for i, (r, a0, a1, alpha) in enumerate([(150, -1.92, -1.66, 0.55), (165, -1.86, -1.62, 0.4),
-                                                    (136, -1.98, -1.75, 0.35)]):
+            ctx.set_line_cap(cairo.LINE_CAP_ROUND)
+            for r, a0, a1, alpha, width in ((226.0, -68.0, -56.0, 0.45, 2.0),
+                                            (206.0, -66.0, -50.0, 0.6, 2.4),
+                                            (186.0, -63.0, -51.0, 0.4, 1.8)):
                 ctx.new_path()
-                ctx.arc(HANDLE_X + 4, HANDLE_END + 5, r, a0, a1)
-                ctx.set_line_cap(cairo.LINE_CAP_ROUND)
-                ctx.set_source_rgba(0.15, 0.17, 0.2, alpha)
-                ctx.set_line_width(2.2 - 0.4 * i)
+                ctx.arc(HANDLE_X, HANDLE_END, r, math.radians(a0), math.radians(a1))
+                ctx.set_source_rgba(0.5, 0.54, 0.6, alpha + 0.15)
+                ctx.set_line_width(width)
                 ctx.stroke()
         layer = over(render(SIZE, SIZE, lines), layer)
     sh = shadow(layer, 5, 7, 3.0, 0.35) if not speed_lines else shadow(layer, 3, 4, 2.0, 0.4)
@@ -312,13 +314,13 @@ def hammer_picture(angle_deg, face_at, speed_lines=False):
 # upright picture; WICK is where the flame's base sits.
 
 WICK = (170.0, 72.0)
-CASE = (138.0, 100.0, 84.0, 80.0)        # x, y, w, h of the lower case
-CHIMNEY = (143.0, 60.0, 54.0, 41.0)      # x, y, w, h
-HOLES = [(149.5 + 12.0 * c, 71.0 + 12.0 * r) for r in range(2) for c in range(4)]
+CASE = (138.0, 104.0, 84.0, 80.0)        # x, y, w, h of the lower case
+CHIMNEY = (143.0, 67.0, 54.0, 38.0)      # x, y, w, h
+HOLES = [(149.5 + 12.0 * c, 79.0 + 12.0 * r) for r in range(2) for c in range(4)]
 HOLE_R = 3.6
 LID_H = 44.0
 LID_OPEN_DEG = 97.0                       # turned anticlockwise about the hinge
-HINGE = (137.0, 100.0)
+HINGE = (137.0, 104.0)
 
 CHROME = [(0.0, "#7c8187"), (0.06, "#c9ced3"), (0.16, "#f7f9fa"), (0.3, "#b3b9bf"),
           (0.5, "#6f757c"), (0.66, "#9aa0a6"), (0.82, "#eceff1"), (0.93, "#c1c6cb"),
@@ -525,9 +527,9 @@ def lighter_picture(tilt_deg=0.0, wick_at=WICK):
 # Rifle: a carbine seen from its left side. Local frame: muzzle at (0, 0),
 # bore along +u towards the stock, +v below the bore. K pixels per centimetre.
 
-K = 2.5
+K = 2.7
 RIFLE_ANGLE = math.radians(34.0)   # bore slope: the rifle points up and to the left
-MUZZLE_DIST = 56.0                 # pixels from the mouse point to the muzzle
+MUZZLE_DIST = 50.0                 # pixels from the mouse point to the muzzle
 LENS = (6.9, 2.1)                  # laser lens, local centimetres
 
 BLACK = [(0.0, "#5b6066"), (0.2, "#3a3e43"), (0.55, "#222529"), (1.0, "#101214")]
@@ -751,8 +753,9 @@ def _flash(ctx):
     rng = np.random.default_rng(3)
     _rifle_frame(ctx)
     # Local frame: forward is -u.
-    petals = [(0.0, 46.0, 7.5), (-0.22, 33.0, 5.0), (0.22, 31.0, 5.0), (-0.5, 22.0, 4.0),
-              (0.52, 21.0, 4.0), (math.pi / 2 - 0.15, 14.0, 3.0), (-math.pi / 2 + 0.15, 14.0, 3.0)]
+    petals = [(0.0, 52.0, 9.0), (-0.2, 40.0, 6.0), (0.2, 38.0, 6.0), (-0.45, 30.0, 5.0),
+              (0.47, 29.0, 5.0), (-0.8, 20.0, 4.0), (0.8, 20.0, 4.0),
+              (math.pi / 2 - 0.1, 17.0, 3.5), (-math.pi / 2 + 0.1, 17.0, 3.5)]
     cx, cy = -7.0, 0.0
     for ang, length, width in petals:
         ctx.save()
@@ -773,16 +776,16 @@ def _flash(ctx):
         ctx.arc(cx + r * math.cos(a), cy + r * math.sin(a), rng.uniform(0.7, 1.4), 0, 2 * math.pi)
         ctx.set_source_rgba(1, 0.85, 0.4, 0.9)
         ctx.fill()
-    ctx.arc(cx, cy, 9.0, 0, 2 * math.pi)
-    ctx.set_source(rad(cx, cy, 0, cx, cy, 9.0, [(0, (1, 1, 1, 1)), (0.5, (1, 0.95, 0.6, 0.95)),
+    ctx.arc(cx, cy, 11.0, 0, 2 * math.pi)
+    ctx.set_source(rad(cx, cy, 0, cx, cy, 11.0, [(0, (1, 1, 1, 1)), (0.5, (1, 0.95, 0.6, 0.95)),
                                                (1, (1, 0.7, 0.2, 0.0))]))
     ctx.fill()
 
 
 def rifle_firing_layer(plain):
     flash = render(SIZE, SIZE, _flash)
-    glow = render(SIZE, SIZE, lambda ctx: (_rifle_frame(ctx), ctx.arc(-8, 0, 26, 0, 2 * math.pi),
-                                          ctx.set_source(rad(-8, 0, 0, -8, 0, 26, [
+    glow = render(SIZE, SIZE, lambda ctx: (_rifle_frame(ctx), ctx.arc(-14, 0, 34, 0, 2 * math.pi),
+                                          ctx.set_source(rad(-14, 0, 0, -14, 0, 34, [
                                               (0, (1, 0.8, 0.3, 0.45)), (1, (1, 0.5, 0.1, 0.0))])),
                                           ctx.fill()))
     return over(plain, over(flash, glow))
