@@ -103,7 +103,7 @@ def flame_heat(k, seed=0):
 def flame_strip(num):
     frames = []
     for k in range(FRAMES):
-        heat = flame_heat(k)
+        heat = flame_heat(k, seed=num)   # each colour flickers in its own way
         rgb = _ramp(np.clip(heat * 1.05, 0.0, 1.0), RAMPS[num])
         body = _smoothstep(0.0, 0.2, heat)
         # A faint glow hugging the outside of the flame.
@@ -274,7 +274,6 @@ def bullet_hole_layer(seed=31):
             ctx.stroke()
         # Chipped ring round the hole, grey with pale flecks.
         ctx.arc(c, c, 4.6, 0, 2 * math.pi)
-        ctx.set_source(cairo.RadialGradient(c, c, 2.0, c, c, 4.6))
         g = cairo.RadialGradient(c, c, 2.0, c, c, 4.6)
         g.add_color_stop_rgba(0, 0.1, 0.1, 0.1, 0.95)
         g.add_color_stop_rgba(0.6, 0.35, 0.35, 0.37, 0.75)

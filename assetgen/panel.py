@@ -384,7 +384,7 @@ def _options(ctx):
         _bevel(ctx, CHECK_X - 2, top - 2, CHECK_X + 10, top + 10, sunken=True, depth=2)
         _px_rect(ctx, CHECK_X, top, CHECK_X + 8, top + 8, "#ffffff")
         _text(ctx, CHECK_X - 8, top + 8, label, 12, TEXT, align="right")
-    # A flame doodle beside the options: what FlameThrower is about.
+    # The program's name and version under the options.
     _text(ctx, 339, 540, "Mirthwick Paint", 10, "#7a8494", align="centre")
     _text(ctx, 339, 554, "version 1.0", 9, "#9aa2b0", align="centre")
 
@@ -521,8 +521,40 @@ def _placeholder(num):
     return out
 
 
+def _smiley(ctx, cx, cy, r):
+    """A brush-painted smiley in the canvas's empty corner."""
+    rng = np.random.default_rng(9)
+    ctx.set_line_cap(cairo.LINE_CAP_ROUND)
+    ctx.arc(cx, cy, r, 0, 2 * math.pi)
+    ctx.set_source_rgba(*hexrgb("#ffd83a"))
+    ctx.fill()
+    # Wobbly outline in a few overlapping strokes.
+    for i in range(3):
+        a0 = rng.uniform(0, 2 * math.pi)
+        pts = [(cx + (r + rng.uniform(-0.8, 0.8)) * math.cos(a0 + t * 0.3),
+                cy + (r + rng.uniform(-0.8, 0.8)) * math.sin(a0 + t * 0.3)) for t in range(9)]
+        ctx.move_to(*pts[0])
+        for p in pts[1:]:
+            ctx.line_to(*p)
+        ctx.set_source_rgba(*hexrgb("#c98a00"))
+        ctx.set_line_width(1.6)
+        ctx.stroke()
+    for ex in (-0.35, 0.35):
+        ctx.save()
+        ctx.translate(cx + ex * r, cy - 0.25 * r)
+        ctx.scale(1.0, 1.6)
+        ctx.arc(0, 0, r * 0.1, 0, 2 * math.pi)
+        ctx.restore()
+        ctx.set_source_rgba(*hexrgb("#2a2010"))
+        ctx.fill()
+    ctx.arc(cx, cy + 0.05 * r, 0.58 * r, math.radians(25), math.radians(155))
+    ctx.set_source_rgba(*hexrgb("#2a2010"))
+    ctx.set_line_width(2.0)
+    ctx.stroke()
+
+
 def canvas_layer():
-    layer = np.zeros((H, W, 4))
+    layer = render(W, H, lambda ctx: _smiley(ctx, 378.5, 385.5, 16.0))
     _place(layer, _crop(tools.hammer_picture(**tools.HAMMER_RAISED)), HAMMER_RECT, margin=8)
     _place(layer, _crop(_lighter_with_flame()), LIGHTER_RECT, margin=8)
     _place(layer, _crop(_rifle_body()), RIFLE_RECT, margin=6)

@@ -647,9 +647,11 @@ def draw_rifle(ctx, seed=5):
     # Front sight tower.
     _part(ctx, [(15.5, 0.9), (16.5, -1.2), (17.6, -5.8), (18.4, -7.6), (19.2, -7.6), (19.6, -5.8),
                 (21.0, -1.6), (22.0, 0.9), (21.0, 2.4), (16.3, 2.4)], -7.6, 2.4)
+    # The see-through window of the sight tower.
     _poly(ctx, _k((18.0, -5.0), (19.6, -5.0), (19.3, -3.4), (18.3, -3.4)))
-    ctx.set_source_rgba(0, 0, 0, 0.0)
+    ctx.set_operator(cairo.OPERATOR_CLEAR)
     ctx.fill()
+    ctx.set_operator(cairo.OPERATOR_OVER)
     _rim_light(ctx, [(17.7, -6.0), (18.5, -7.4), (19.1, -7.4)], 0.5)
 
     # Handguard: ribbed, round, with vent holes; delta ring behind it.
