@@ -17,7 +17,7 @@ Sources (both Debian packages, see assets/LICENSES.md):
 import struct
 from pathlib import Path
 
-from PIL import Image, ImageDraw, ImageFont
+from PIL import Image, ImageDraw, ImageFont, ImageOps
 
 ROOT = Path(__file__).resolve().parent.parent
 OUT_DIR = ROOT / "assets" / "Files" / "Img"
@@ -76,8 +76,10 @@ def layout(font, cell_w, cell_h, scale, thicken=""):
     return placed
 
 
-def glyph_sheet(font, cell_w, cell_h, scale=1, thicken=""):
-    """A white 'L' sheet with the glyphs of 32..126 in black."""
+def glyph_sheet(font, cell_w, cell_h, scale=1, thicken="", nudge=0):
+    """A white 'L' sheet with the glyphs of 32..126 in black. nudge moves
+    every glyph that many sheet pixels to the right, as far as its ink
+    stays inside the cell."""
     rows = (LAST - FIRST + PER_ROW) // PER_ROW
     sheet = Image.new("L", (PER_ROW * cell_w, rows * cell_h), 255)
     for c, (mask, x, y) in layout(font, cell_w, cell_h, scale, thicken).items():
@@ -85,6 +87,13 @@ def glyph_sheet(font, cell_w, cell_h, scale=1, thicken=""):
         cell.paste(0, (x, y), mask)
         if scale != 1:
             cell = cell.resize((cell_w, cell_h), Image.NEAREST)
+        if nudge:
+            right = ImageOps.invert(cell).getbbox()[2]
+            step = min(nudge, cell_w - right)
+            if step > 0:
+                shifted = Image.new("L", cell.size, 255)
+                shifted.paste(cell.crop((0, 0, cell_w - step, cell_h)), (step, 0))
+                cell = shifted
         g = c - FIRST
         sheet.paste(cell, ((g % PER_ROW) * cell_w, (g // PER_ROW) * cell_h))
     return sheet
@@ -111,7 +120,8 @@ def bmp24(img):
 def main():
     OUT_DIR.mkdir(parents=True, exist_ok=True)
     sheets = {
-        "fixedsys16x28.bmp": glyph_sheet(ImageFont.truetype(TERMINUS_BOLD, 14), 16, 28, scale=2),
+        # Terminus draws in the left 7 of its 8 columns: centre that in 16.
+        "fixedsys16x28.bmp": glyph_sheet(ImageFont.truetype(TERMINUS_BOLD, 14), 16, 28, scale=2, nudge=1),
         # The monochrome hinter thins Noto's tilde to a one-pixel hairline.
         "Consolas13x24-2.bmp": glyph_sheet(ImageFont.truetype(NOTO_MONO_BOLD, 21), 13, 24, thicken="~"),
     }

@@ -10,11 +10,9 @@ Each file is a canonical 44-byte-header WAV, 16-bit stereo PCM at
 CRY_PEAK_DB). Noise comes from fixed
 seeds, so every run writes the same bytes.
 """
-import io
 import shutil
 import struct
 import subprocess
-import wave
 from pathlib import Path
 
 import numpy as np
@@ -134,10 +132,12 @@ def espeak(phonemes, voice, pitch, speed=120):
         ["espeak-ng", "-v", voice, "-p", str(pitch), "-s", str(speed),
          "--stdout", phonemes],
         check=True, capture_output=True).stdout
-    with wave.open(io.BytesIO(wav)) as w:
-        rate = w.getframerate()
-        # espeak's streamed header leaves the length open; read what is there
-        raw = wav[44:]
+    # a streamed 44-byte header whose lengths are left open: take the rate
+    # from it and every sample after it
+    if wav[:4] != b"RIFF" or wav[36:40] != b"data" or struct.unpack_from("<HH", wav, 20) != (1, 1):
+        raise SystemExit("unexpected output format from espeak-ng")
+    rate = struct.unpack_from("<I", wav, 24)[0]
+    raw = wav[44:]
     x = np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(float)
     loud = np.nonzero(np.abs(x) > 0.02 * np.abs(x).max())[0]
     x = x[loud[0]:loud[-1] + 1]
