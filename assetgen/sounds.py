@@ -6,8 +6,8 @@ decaying partials, fire, glass and gunfire from shaped noise. The three
 cries start from a vowel spoken by espeak-ng (a Debian package) and are
 bent into shape in code: pitch contour, vibrato, envelope, distortion.
 Each file is a canonical 44-byte-header WAV, 16-bit stereo PCM at
-44100 Hz, peaking 3 dB below full scale (the cries 8 dB, see
-CRY_PEAK_DB). Noise comes from fixed
+44100 Hz, peaking 3 dB below full scale (the sustained ones lower, see
+QUIETER_PEAK_DB). Noise comes from fixed
 seeds, so every run writes the same bytes.
 """
 import shutil
@@ -22,9 +22,10 @@ OUT_DIR = ROOT / "assets" / "Files" / "Sound"
 
 SR = 44100
 PEAK_DB = -3.0
-# The cries are sustained, so at the common peak they would sound several
-# dB louder than the impacts around them; they peak lower to sit in the mix.
-CRY_PEAK_DB = -8.0
+# Sustained sounds would sound several dB louder than the impacts around
+# them at the common peak, so they peak lower to sit in the mix: the cries,
+# and the fire loop that runs under everything else.
+QUIETER_PEAK_DB = {"death.wav": -8.0, "die.wav": -8.0, "hi.wav": -8.0, "burning.wav": -6.0}
 
 
 # --- building blocks -------------------------------------------------------
@@ -272,7 +273,9 @@ def burning():
         pop = (body + 0.8 * snap) * rng.uniform(0.3, 0.7)
         pop *= np.cos(np.linspace(0, np.pi / 2, length)) ** 2
         place(pop, int(rng.integers(0, n)), rng.uniform(-0.6, 0.6))
-    return out
+    # squash the rare loudest pops so the bed and the crackle carry the loop
+    ref = np.percentile(np.abs(out), 99.9)
+    return np.tanh(0.8 * out / ref)
 
 
 def zippo():
@@ -507,7 +510,7 @@ def wav_bytes(pcm):
 def main():
     OUT_DIR.mkdir(parents=True, exist_ok=True)
     for name, make in SOUNDS.items():
-        peak = CRY_PEAK_DB if make in (death, die, hi) else PEAK_DB
+        peak = QUIETER_PEAK_DB.get(name, PEAK_DB)
         pcm = to_pcm(make(), loop=make is burning, peak_db=peak)
         (OUT_DIR / name).write_bytes(wav_bytes(pcm))
         print(f"wrote {OUT_DIR / name} ({len(pcm) / SR:.3f} s)")
