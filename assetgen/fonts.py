@@ -118,6 +118,9 @@ def bmp24(img):
 
 
 def main():
+    for path, package in ((TERMINUS_BOLD, "fonts-terminus-otb"), (NOTO_MONO_BOLD, "fonts-noto-mono")):
+        if not Path(path).exists():
+            raise SystemExit(f"{path} is missing: apt-get install {package}")
     OUT_DIR.mkdir(parents=True, exist_ok=True)
     sheets = {
         # Terminus draws in the left 7 of its 8 columns: centre that in 16.
