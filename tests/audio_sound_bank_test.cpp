@@ -181,20 +181,6 @@ TEST(SoundBank, LevelsBecomeGainsOfTenToTheLevelOver2000) {
   EXPECT_LT(soundGain(-401), soundGain(-400));
 }
 
-TEST(SoundBank, OperationsReachThePlatformWithSlotAndLevel) {
-  Bank bank;
-  playSound(*bank.world, SoundSlot::GlassBreak, -300);
-  playSoundLooping(*bank.world, SoundSlot::Burning, -100);
-  stopSound(*bank.world, SoundSlot::Burning);
-  const std::vector<SoundEvent>& log = bank.platform.soundLog();
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0].slot, static_cast<int>(SoundSlot::GlassBreak));
-  EXPECT_EQ(log[0].op, SoundEvent::Op::Play);
-  EXPECT_EQ(log[0].level, -300);
-  EXPECT_EQ(log[1].op, SoundEvent::Op::Loop);
-  EXPECT_EQ(log[2].op, SoundEvent::Op::Stop);
-}
-
 // The twelve files, each with its own length so that a mix-up shows.
 const struct {
   SoundSlot slot;
