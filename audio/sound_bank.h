@@ -7,6 +7,7 @@
 namespace mw {
 
 struct World;
+struct FireArray;
 
 // Slots in their order in the world; Unused is the thirteenth slot, never loaded.
 enum class SoundSlot : int32_t {
@@ -26,21 +27,40 @@ enum class SoundSlot : int32_t {
 };
 inline constexpr int SOUND_SLOT_COUNT = 13;
 
-// The samples of one slot: 16-bit signed stereo at 44100 Hz, as loaded from its file.
+// Every sound file starts with a 44-byte header; the data length N is the 32-bit value at offset 40.
+inline constexpr uint32_t WAV_HEADER_BYTES = 44;
+inline constexpr uint32_t WAV_LENGTH_OFFSET = 40;
+
+// Levels are attenuations in hundredths of a decibel: 0 full volume, -10000 silent.
+inline constexpr int32_t SOUND_LEVEL_SILENT = -10000;
+inline constexpr int32_t BURNING_LOOP_LEVEL = -100;
+
+// The samples of one slot: 16-bit signed little-endian stereo at 44100 Hz, as loaded from its file.
+// A slot with no bytes is silent and is not attached to the platform.
 struct SoundClip {
   std::vector<uint8_t> bytes;
 };
 
 // The slot's name as the program calls it ("soundGlassBreak", ...).
 const char* soundSlotName(SoundSlot slot);
+// The amplitude factor of a level: 10^(level / 2000), the level first clamped to -10000 .. 0.
+double soundGain(int32_t level);
 
-// Loads a WAV file into a slot and hands the samples to the platform.
+// Loads a WAV file into a slot and hands the samples to the platform. A missing or unreadable
+// file leaves the slot silent, a short one keeps the bytes it holds; either is reported once on
+// standard error.
 void loadSound(World& world, SoundSlot slot, const std::string& path);
+// Lets the platform go of every loaded slot, last slot first, then frees the samples.
+void releaseSounds(World& world);
 // Rewinds the slot and plays it once at a level in hundredths of a decibel (0 full volume).
 void playSound(World& world, SoundSlot slot, int32_t level);
 // Rewinds the slot and plays it in a loop.
 void playSoundLooping(World& world, SoundSlot slot, int32_t level);
 // Stops the slot.
 void stopSound(World& world, SoundSlot slot);
+
+// Runs at the end of each fire array's update: the burning sound loops while the array holds
+// fires and neither the world is paused nor the menu is open; otherwise it stops.
+void updateBurningLoop(World& world, const FireArray& fires);
 
 }  // namespace mw

@@ -12,6 +12,21 @@ namespace {
 
 Json colour(const uint8_t rgb[3]) { return Json::array({rgb[0], rgb[1], rgb[2]}); }
 
+// Each slot's sample bytes, and every sound operation so far in order.
+Json dumpSounds(const World& world, const HeadlessPlatform& platform) {
+  Json slots = Json::object();
+  for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
+    slots[soundSlotName(static_cast<SoundSlot>(slot))] = world.sounds[slot].bytes.size();
+  Json log = Json::array();
+  for (const SoundEvent& event : platform.soundLog()) {
+    log.push_back(Json{{"frame", event.frame},
+                       {"slot", soundSlotName(static_cast<SoundSlot>(event.slot))},
+                       {"op", soundOpName(event.op)},
+                       {"level", event.level}});
+  }
+  return Json{{"slots", slots}, {"log", log}};
+}
+
 }  // namespace
 
 Json dumpWorld(const World& w) {
@@ -69,6 +84,7 @@ Json dumpState(Simulator& simulator) {
   }
   j["keys"] = keys;
   j["world"] = dumpWorld(world);
+  j["sounds"] = dumpSounds(world, simulator.platform());
   return j;
 }
 

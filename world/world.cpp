@@ -193,11 +193,8 @@ void tearDown(World& world) {
   ToolPicture* pictures[6] = {&world.hammerUpPicture, &world.hammerDownPicture, &world.lighterPicture,
                               &world.lighterTiltedPicture, &world.riflePicture, &world.rifleFiringPicture};
   for (ToolPicture* picture : pictures) picture->pixels = {};
-  if (world.platform) {
-    // Last slot first; the platform lets go of the samples before they are freed.
-    for (int slot = SOUND_SLOT_COUNT - 1; slot >= 0; --slot) world.platform->attachSound(slot, nullptr, 0);
-  }
-  for (int slot = SOUND_SLOT_COUNT - 1; slot >= 0; --slot) world.sounds[slot].bytes = {};
+  // The loaded slots, last slot first; the platform closes the sound device after tear-down.
+  releaseSounds(world);
   releasePresenter(world.presenter);
   world.platform = nullptr;
 }

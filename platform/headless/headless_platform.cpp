@@ -34,10 +34,26 @@ void HeadlessPlatform::present(const uint32_t* pixels, int width, int height) {
   ++framesPresented_;
 }
 
-void HeadlessPlatform::attachSound(int slot, const uint8_t*, uint32_t length) {
-  if (slot >= 0 && slot < 16) soundLengths_[slot] = length;
+const char* soundOpName(SoundEvent::Op op) {
+  switch (op) {
+    case SoundEvent::Op::Play:
+      return "play";
+    case SoundEvent::Op::Loop:
+      return "loop";
+    case SoundEvent::Op::Stop:
+      return "stop";
+  }
+  return "play";
 }
 
+void HeadlessPlatform::attachSound(int slot, const uint8_t* bytes, uint32_t length) {
+  if (bytes == nullptr) length = 0;
+  soundAttachLog_.push_back(SoundAttach{slot, length});
+  if (slot >= 0 && slot < SOUND_SLOTS) soundLengths_[slot] = length;
+}
+
+// Sounds are played inside frame steps, and every frame step ends with one present: the step now
+// running is the one after the frames presented so far.
 void HeadlessPlatform::playSound(int slot, int level, bool looping) {
   soundLog_.push_back(SoundEvent{framesPresented_ + 1, slot, looping ? SoundEvent::Op::Loop : SoundEvent::Op::Play, level});
 }

@@ -14,8 +14,17 @@ struct SoundEvent {
   uint64_t frame = 0;  // the frame step in which it happened, counting from 1
   int slot = 0;
   enum class Op { Play, Loop, Stop } op = Op::Play;
-  int level = 0;
+  int level = 0;  // 0 for a stop
 };
+
+// One hand-over of a slot's samples; length 0 when the slot is released.
+struct SoundAttach {
+  int slot = 0;
+  uint32_t length = 0;
+};
+
+// Op names as the simulator's dump writes them: "play", "loop", "stop".
+const char* soundOpName(SoundEvent::Op op);
 
 class HeadlessPlatform : public Platform {
  public:
@@ -52,7 +61,9 @@ class HeadlessPlatform : public Platform {
   int captures() const { return captures_; }
   const std::vector<std::string>& errors() const { return errors_; }
   const std::vector<SoundEvent>& soundLog() const { return soundLog_; }
-  uint32_t soundLength(int slot) const { return slot >= 0 && slot < 16 ? soundLengths_[slot] : 0; }
+  const std::vector<SoundAttach>& soundAttachLog() const { return soundAttachLog_; }
+  // The sample bytes the slot holds now (0 when silent or released).
+  uint32_t soundLength(int slot) const { return slot >= 0 && slot < SOUND_SLOTS ? soundLengths_[slot] : 0; }
   int sleptMs() const { return sleptMs_; }
 
  private:
@@ -68,8 +79,10 @@ class HeadlessPlatform : public Platform {
   bool mouseCaptured_ = false;
   int captures_ = 0;
   std::vector<std::string> errors_;
+  static constexpr int SOUND_SLOTS = 16;  // room for the core's thirteen
   std::vector<SoundEvent> soundLog_;
-  uint32_t soundLengths_[16] = {};
+  std::vector<SoundAttach> soundAttachLog_;
+  uint32_t soundLengths_[SOUND_SLOTS] = {};
   int sleptMs_ = 0;
 };
 
