@@ -6,6 +6,8 @@
 // handled without blending; sprites are mostly made of such groups.
 #include "gfx/blend_rows.h"
 
+#include <cstddef>
+
 #if defined(__x86_64__)
 #define MIRTHWICK_X86 1
 #include <immintrin.h>
@@ -32,7 +34,10 @@ inline void blendScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
   }
 }
 
-void blendRowScalar(uint32_t* dst, const uint32_t* src, int32_t n) { blendScalar(dst, src, n); }
+void blendRectScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
+                     int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendScalar(dst, src, n);
+}
 
 void copyRowKeyedScalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
   for (int32_t i = 0; i < n; ++i) {
@@ -89,10 +94,15 @@ inline void blendGroup4(uint32_t* dst, const uint32_t* src) {
   store4(dst, blend4(s, d));
 }
 
-void blendRowSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
+inline void blendRowSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
   int32_t i = 0;
   for (; i + 4 <= n; i += 4) blendGroup4(dst + i, src + i);
   blendScalar(dst + i, src + i, n - i);
+}
+
+void blendRectSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
+                   int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowSse2(dst, src, n);
 }
 
 void copyRowKeyedSse2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
@@ -143,7 +153,7 @@ MIRTHWICK_AVX2 inline __m256i blend8(__m256i s, __m256i d) {
   return _mm256_or_si256(_mm256_packus_epi16(tl, th), _mm256_set1_epi32(static_cast<int>(OPAQUE)));
 }
 
-MIRTHWICK_AVX2 void blendRowAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
+MIRTHWICK_AVX2 inline void blendRowAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
   const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(OPAQUE));
   int32_t i = 0;
   for (; i + 8 <= n; i += 8) {
@@ -166,6 +176,11 @@ MIRTHWICK_AVX2 void blendRowAvx2(uint32_t* dst, const uint32_t* src, int32_t n) 
     i += 4;
   }
   blendScalar(dst + i, src + i, n - i);
+}
+
+MIRTHWICK_AVX2 void blendRectAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                                  int32_t n, int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowAvx2(dst, src, n);
 }
 
 MIRTHWICK_AVX2 void copyRowKeyedAvx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
@@ -192,19 +207,19 @@ MIRTHWICK_AVX2 void copyRowZeroingKeyAvx2(uint32_t* dst, const uint32_t* src, in
 
 struct Kernels {
   SimdLevel level;
-  void (*blend)(uint32_t*, const uint32_t*, int32_t);
+  void (*blend)(uint32_t*, ptrdiff_t, const uint32_t*, ptrdiff_t, int32_t, int32_t);
   void (*keyed)(uint32_t*, const uint32_t*, int32_t, uint32_t);
   void (*zeroingKey)(uint32_t*, const uint32_t*, int32_t, uint32_t);
 };
 
 Kernels kernelsFor(SimdLevel level) {
 #ifdef MIRTHWICK_X86
-  if (level == SimdLevel::Avx2) return {SimdLevel::Avx2, blendRowAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2};
-  if (level == SimdLevel::Sse2) return {SimdLevel::Sse2, blendRowSse2, copyRowKeyedSse2, copyRowZeroingKeySse2};
+  if (level == SimdLevel::Avx2) return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2};
+  if (level == SimdLevel::Sse2) return {SimdLevel::Sse2, blendRectSse2, copyRowKeyedSse2, copyRowZeroingKeySse2};
 #else
   (void)level;
 #endif
-  return {SimdLevel::Scalar, blendRowScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar};
+  return {SimdLevel::Scalar, blendRectScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar};
 }
 
 Kernels& active() {
@@ -230,7 +245,12 @@ SimdLevel setSimdLevel(SimdLevel level) {
   return active().level;
 }
 
-void blendRow(uint32_t* dst, const uint32_t* src, int32_t n) { active().blend(dst, src, n); }
+void blendRow(uint32_t* dst, const uint32_t* src, int32_t n) { active().blend(dst, 0, src, 0, n, 1); }
+
+void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
+               int32_t rows) {
+  active().blend(dst, dstStride, src, srcStride, n, rows);
+}
 
 void copyRowKeyed(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) { active().keyed(dst, src, n, key); }
 

@@ -1,6 +1,7 @@
 // Row kernels under the drawing routines: the alpha blend and keyed copies over a run of pixels,
 // vectorised for the processor found at run time (AVX2, else SSE2).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace mw {
@@ -23,6 +24,9 @@ enum class SimdLevel { Scalar, Sse2, Avx2 };
 // Blends src[i] over dst[i] for i < n. A target pixel is left unwritten only when it is already
 // opaque and the blend would not change it (source alpha 0).
 void blendRow(uint32_t* dst, const uint32_t* src, int32_t n);
+// blendRow over a block of rows: row r of the block starts at dst + r * dstStride and
+// src + r * srcStride.
+void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n, int32_t rows);
 // dst[i] = src[i] wherever src[i] differs from key.
 void copyRowKeyed(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key);
 // dst[i] = src[i], or 0 where src[i] equals key.

@@ -96,10 +96,9 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
   const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
   if (s.empty()) return;
-  for (int64_t r = s.r0; r < s.r1; ++r) {
-    blendRow(canvas.pixels + (y + r) * canvas.width + x + s.c0, image.pixels.data() + r * image.width + s.c0,
-             static_cast<int32_t>(s.c1 - s.c0));
-  }
+  blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+            image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
+            static_cast<int32_t>(s.r1 - s.r0));
 }
 
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y) {
@@ -109,14 +108,14 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
   // Pixel by pixel, the screen test of each blend keeps exactly this rectangle.
   const Span s = onArea(x, y, picture.width, picture.height, canvas.width, canvas.height);
   if (s.empty()) return;
-  for (int64_t r = s.r0; r < s.r1; ++r) {
-    blendRow(canvas.pixels + (y + r) * canvas.width + x + s.c0, picture.pixels.data() + r * picture.width + s.c0,
-             static_cast<int32_t>(s.c1 - s.c0));
-  }
+  blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+            picture.pixels.data() + s.r0 * picture.width + s.c0, picture.width, static_cast<int32_t>(s.c1 - s.c0),
+            static_cast<int32_t>(s.r1 - s.r0));
 }
 
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
   if (!drawable(source) || !drawable(target)) return;
+  k &= 7;
   const int64_t w = source.width;
   const int64_t h = source.height;
   // Orientations 2, 3, 4 and 7 exchange rows and columns: they cover h columns and w rows.
@@ -141,15 +140,16 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
     default: b0 = (h - 1) * w, br = 1, step = -w; break;
   }
   const uint32_t* src = source.pixels.data();
+  if (step == 1) {  // rows run forward through the source: one block
+    blendRect(target.pixels.data() + (y + s.r0) * target.width + x + s.c0, target.width, src + b0 + s.r0 * br + s.c0,
+              br, static_cast<int32_t>(s.c1 - s.c0), static_cast<int32_t>(s.r1 - s.r0));
+    return;
+  }
   constexpr int32_t CHUNK = 256;
   uint32_t gathered[CHUNK];
   for (int64_t r = s.r0; r < s.r1; ++r) {
     uint32_t* dst = target.pixels.data() + (y + r) * target.width + x;
     const int64_t base = b0 + r * br;
-    if (step == 1) {
-      blendRow(dst + s.c0, src + base + s.c0, static_cast<int32_t>(s.c1 - s.c0));
-      continue;
-    }
     // Mirrored or turned: gather the run in drawing order, then blend it.
     for (int64_t c = s.c0; c < s.c1; c += CHUNK) {
       const int32_t n = static_cast<int32_t>(std::min<int64_t>(CHUNK, s.c1 - c));

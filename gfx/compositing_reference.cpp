@@ -66,6 +66,7 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
   if (!drawable(source) || !drawable(target)) return;
+  k &= 7;
   const int64_t w = source.width;
   const int64_t h = source.height;
   // The orientations that exchange rows and columns cover h columns and w rows; for the square
