@@ -231,6 +231,7 @@ Kernels& active() {
 
 SimdLevel bestSimdLevel() {
 #ifdef MIRTHWICK_X86
+  __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") ? SimdLevel::Avx2 : SimdLevel::Sse2;
 #else
   return SimdLevel::Scalar;

@@ -2,6 +2,7 @@
 // the menu panel in a simulated frame when the real fonts and pictures are there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
