@@ -26,18 +26,6 @@ TEST(Blend, ClearSourceKeepsColourButMakesTargetOpaque) {
   EXPECT_EQ(blendColour(0xFF123456u, 0x00ABCDEFu), 0xFF123456u);
 }
 
-TEST(Blend, FastFormulaMatchesForEveryAlphaAndChannelPair) {
-  for (uint32_t a = 0; a < 256; ++a) {
-    for (uint32_t s = 0; s < 256; s += 5) {
-      for (uint32_t d = 0; d < 256; d += 3) {
-        const uint32_t src = a << 24 | s << 16 | (255 - s) << 8 | (s ^ 0x5A);
-        const uint32_t dst = d << 24 | (255 - d) << 16 | d << 8 | (d ^ 0xA5);
-        ASSERT_EQ(blendColourFast(src, dst), blendColour(src, dst)) << std::hex << src << " over " << dst;
-      }
-    }
-  }
-}
-
 // Every kernel level the processor has, against the plain blend pixel by pixel.
 class BlendKernels : public ::testing::TestWithParam<SimdLevel> {
  protected:
