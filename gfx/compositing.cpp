@@ -1,154 +1,188 @@
 // Drawing routines into the frame buffer and stamps into the desktop picture.
+//
+// Each routine works out once which part of the picture is drawn and then hands whole rows to the
+// row kernels of blend_rows.h. The results equal the pixel-by-pixel loops of compositing_reference.
 #include "gfx/compositing.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 
 #include "app/screen.h"
+#include "gfx/blend_rows.h"
 
 namespace mw {
 
-void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
+namespace {
+
+bool drawable(const Image& image) {
+  return image.width > 0 && image.height > 0 &&
+         image.pixels.size() >= static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+}
+
+// The source columns c0 <= c < c1 and rows r0 <= r < r1 of a picture that are drawn.
+struct Span {
+  int64_t c0, c1, r0, r1;
+  bool empty() const { return c0 >= c1 || r0 >= r1; }
+};
+
+// Rule A: what of a w x h picture at (x, y) lies on an area of areaW x areaH.
+Span onArea(int64_t x, int64_t y, int64_t w, int64_t h, int64_t areaW, int64_t areaH) {
+  return Span{std::max<int64_t>(0, -x), std::min(areaW - x, w), std::max<int64_t>(0, -y), std::min(areaH - y, h)};
+}
+
+void storeIfOnCanvas(Canvas canvas, int64_t x, int64_t y, uint32_t colour) {
   if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
+  canvas.pixels[y * canvas.width + x] = colour;
+}
+
+}  // namespace
+
+void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
+  if (canvas.pixels == nullptr || x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
   uint32_t& dst = canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
   dst = blendColour(colour, dst);
 }
 
-namespace {
-
-void storeIfOnCanvas(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
-  if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
-  canvas.pixels[static_cast<size_t>(y) * canvas.width + x] = colour;
-}
-
-}  // namespace
-
 void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t red, int32_t green,
               int32_t blue) {
+  if (canvas.pixels == nullptr) return;
   const uint32_t colour = 0xFF000000u | (static_cast<uint32_t>(red & 0xFF) << 16) |
                           (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
-  const float dx = static_cast<float>(x1 - x0);
-  const float dy = static_cast<float>(y1 - y0);
+  const float dx = static_cast<float>(int64_t{x1} - x0);
+  const float dy = static_cast<float>(int64_t{y1} - y0);
   if (dx == 0.0f && dy == 0.0f) {
     storeIfOnCanvas(canvas, x0, y0, colour);
     return;
   }
-  if (std::fabs(dy) > std::fabs(dx)) {
-    const float slope = dx / dy;
-    const int32_t start = dy >= 0 ? y0 : y1;
-    const int32_t end = dy >= 0 ? y1 : y0;
-    const float reference = static_cast<float>(dy >= 0 ? x0 : x1);
-    const float intercept = reference - static_cast<float>(start) * slope;
-    for (int32_t y = start; y <= end; ++y) {
-      const int32_t x = static_cast<int32_t>(static_cast<float>(y) * slope + intercept + 0.5f);
-      storeIfOnCanvas(canvas, x, y, colour);
-    }
-  } else {
-    const float slope = dy / dx;
-    const int32_t start = dx >= 0 ? x0 : x1;
-    const int32_t end = dx >= 0 ? x1 : x0;
-    const float reference = static_cast<float>(dx >= 0 ? y0 : y1);
-    const float intercept = reference - static_cast<float>(start) * slope;
-    for (int32_t x = start; x <= end; ++x) {
-      const int32_t y = static_cast<int32_t>(static_cast<float>(x) * slope + intercept + 0.5f);
-      storeIfOnCanvas(canvas, x, y, colour);
+  // One point per step along the longer axis. Steps off the screen are skipped without being
+  // computed, and so is a point whose other coordinate falls off it: trunc(v) lies in [0, limit)
+  // exactly when -1 < v < limit.
+  const bool steep = std::fabs(dy) > std::fabs(dx);
+  const float slope = steep ? dx / dy : dy / dx;
+  const bool forward = steep ? dy >= 0 : dx >= 0;
+  const int32_t start = steep ? (forward ? y0 : y1) : (forward ? x0 : x1);
+  const int32_t end = steep ? (forward ? y1 : y0) : (forward ? x1 : x0);
+  const float reference = static_cast<float>(steep ? (forward ? x0 : x1) : (forward ? y0 : y1));
+  const float intercept = reference - static_cast<float>(start) * slope;
+  const int64_t stepLimit = steep ? canvas.height : canvas.width;
+  const float otherLimit = static_cast<float>(steep ? canvas.width : canvas.height);
+  const int64_t first = std::max<int64_t>(start, 0);
+  const int64_t last = std::min<int64_t>(end, stepLimit - 1);
+  for (int64_t t = first; t <= last; ++t) {
+    const float v = static_cast<float>(t) * slope + intercept + 0.5f;
+    if (!(v > -1.0f && v < otherLimit)) continue;
+    const int64_t other = static_cast<int32_t>(v);
+    if (steep) {
+      canvas.pixels[t * canvas.width + other] = colour;
+    } else {
+      canvas.pixels[other * canvas.width + t] = colour;
     }
   }
 }
 
-namespace {
-
-// Rule A: the part of a w x h picture at (x, y) that falls on the canvas.
-struct Clip {
-  int32_t cL, cH, rL, rH;
-};
-Clip clipToCanvas(int32_t x, int32_t y, int32_t w, int32_t h, int32_t canvasWidth, int32_t canvasHeight) {
-  return Clip{std::max(0, -x), std::min(canvasWidth - x, w), std::max(0, -y), std::min(canvasHeight - y, h)};
-}
-
-}  // namespace
-
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image) {
-  const Clip k = clipToCanvas(x, y, image.width, image.height, canvas.width, canvas.height);
-  for (int32_t r = k.rL; r < k.rH; ++r) {
-    for (int32_t c = k.cL; c < k.cH; ++c) {
-      const uint32_t s = image.pixels[static_cast<size_t>(r) * image.width + c];
-      if (s != image.key) canvas.pixels[static_cast<size_t>(y + r) * canvas.width + (x + c)] = s;
-    }
+  if (canvas.pixels == nullptr || !drawable(image)) return;
+  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  for (int64_t r = s.r0; r < s.r1; ++r) {
+    copyRowKeyed(canvas.pixels + (y + r) * canvas.width + x + s.c0, image.pixels.data() + r * image.width + s.c0,
+                 static_cast<int32_t>(s.c1 - s.c0), image.key);
   }
 }
 
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
-  const Clip k = clipToCanvas(x, y, image.width, image.height, canvas.width, canvas.height);
-  for (int32_t r = k.rL; r < k.rH; ++r) {
-    for (int32_t c = k.cL; c < k.cH; ++c) {
-      uint32_t& dst = canvas.pixels[static_cast<size_t>(y + r) * canvas.width + (x + c)];
-      dst = blendColour(image.pixels[static_cast<size_t>(r) * image.width + c], dst);
-    }
-  }
+  if (canvas.pixels == nullptr || !drawable(image)) return;
+  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+            image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
+            static_cast<int32_t>(s.r1 - s.r0));
 }
 
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y) {
-  for (int32_t r = 0; r < picture.height; ++r) {
-    for (int32_t c = 0; c < picture.width; ++c) {
-      blendPixel(canvas, x + c, y + r, picture.pixels[static_cast<size_t>(r) * picture.width + c]);
-    }
-  }
+  if (canvas.pixels == nullptr || picture.width <= 0 || picture.height <= 0 ||
+      picture.pixels.size() < static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height))
+    return;
+  // Pixel by pixel, the screen test of each blend keeps exactly this rectangle.
+  const Span s = onArea(x, y, picture.width, picture.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+            picture.pixels.data() + s.r0 * picture.width + s.c0, picture.width, static_cast<int32_t>(s.c1 - s.c0),
+            static_cast<int32_t>(s.r1 - s.r0));
 }
 
-namespace {
-
-// Rule B: the screen's clip with exclusive lower limits, and also the target's own bounds so a
-// target smaller than the screen is never written outside.
-template <typename SourceIndex>
-void stampWith(int32_t x, int32_t y, const Image& source, Image& target, SourceIndex sourceIndex) {
-  const Clip screen = clipToCanvas(x, y, source.width, source.height, screenWidth, screenHeight);
-  const Clip own = clipToCanvas(x, y, source.width, source.height, target.width, target.height);
-  const int32_t cL = screen.cL;
-  const int32_t rL = screen.rL;
-  const int32_t cH = std::min(screen.cH, own.cH);
-  const int32_t rH = std::min(screen.rH, own.rH);
-  const int32_t firstC = std::max(cL + 1, own.cL);
-  const int32_t firstR = std::max(rL + 1, own.rL);
-  for (int32_t r = firstR; r < rH; ++r) {
-    for (int32_t c = firstC; c < cH; ++c) {
-      uint32_t& dst = target.pixels[static_cast<size_t>(y + r) * target.width + (x + c)];
-      dst = blendColour(source.pixels[sourceIndex(c, r)], dst);
-    }
-  }
-}
-
-}  // namespace
-
-void stampImage(int32_t x, int32_t y, const Image& source, Image& target) {
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
+  if (!drawable(source) || !drawable(target)) return;
+  k &= 7;
   const int64_t w = source.width;
-  stampWith(x, y, source, target, [w](int64_t c, int64_t r) { return static_cast<size_t>(r * w + c); });
+  const int64_t h = source.height;
+  // Orientations 2, 3, 4 and 7 exchange rows and columns: they cover h columns and w rows.
+  const bool across = k == 2 || k == 3 || k == 4 || k == 7;
+  const int64_t columns = across ? h : w;
+  const int64_t rows = across ? w : h;
+  // Rule B: the screen's limits with exclusive lower ones, and the target's own edge as well.
+  const Span screen = onArea(x, y, columns, rows, screenWidth, screenHeight);
+  const Span s{screen.c0 + 1, std::min(screen.c1, int64_t{target.width} - x), screen.r0 + 1,
+               std::min(screen.r1, int64_t{target.height} - y)};
+  if (s.empty()) return;
+  // Source index of visited (c, r) = b0 + r * br + c * step.
+  int64_t b0 = 0, br = w, step = 1;
+  switch (k) {
+    case 0: b0 = 0, br = w, step = 1; break;
+    case 1: b0 = w, br = w, step = -1; break;
+    case 2: b0 = 0, br = 1, step = w; break;
+    case 3: b0 = w, br = -1, step = w; break;
+    case 4: b0 = h * w, br = -1, step = -w; break;
+    case 5: b0 = h * w, br = -w, step = -1; break;
+    case 6: b0 = (h - 1) * w, br = -w, step = 1; break;
+    default: b0 = (h - 1) * w, br = 1, step = -w; break;
+  }
+  const uint32_t* src = source.pixels.data();
+  if (step == 1) {  // rows run forward through the source: one block
+    blendRect(target.pixels.data() + (y + s.r0) * target.width + x + s.c0, target.width, src + b0 + s.r0 * br + s.c0,
+              br, static_cast<int32_t>(s.c1 - s.c0), static_cast<int32_t>(s.r1 - s.r0));
+    return;
+  }
+  constexpr int32_t CHUNK = 256;
+  uint32_t gathered[CHUNK];
+  for (int64_t r = s.r0; r < s.r1; ++r) {
+    uint32_t* dst = target.pixels.data() + (y + r) * target.width + x;
+    const int64_t base = b0 + r * br;
+    // Mirrored or turned: gather the run in drawing order, then blend it.
+    for (int64_t c = s.c0; c < s.c1; c += CHUNK) {
+      const int32_t n = static_cast<int32_t>(std::min<int64_t>(CHUNK, s.c1 - c));
+      const uint32_t* from = src + base + c * step;
+      for (int32_t j = 0; j < n; ++j) gathered[j] = from[j * step];
+      blendRow(dst + c, gathered, n);
+    }
+  }
 }
+
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target) { stampOriented(x, y, source, target, 0); }
 
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing) {
-  const int64_t w = source.width;
-  if (facing == 1) {
-    stampWith(x, y, source, target, [w](int64_t c, int64_t r) { return static_cast<size_t>(r * w + c); });
-  } else {
-    stampWith(x, y, source, target, [w](int64_t c, int64_t r) { return static_cast<size_t>((r + 1) * w - c); });
-  }
+  stampOriented(x, y, source, target, facing == 1 ? 0 : 1);
 }
 
 void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target) {
-  const int k = std::rand() % 8;
-  const int64_t w = source.width;
-  const int64_t h = source.height;
-  switch (k) {
-    case 0: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t(r * w + c); }); break;
-    case 1: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((r + 1) * w - c); }); break;
-    case 2: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t(c * w + r); }); break;
-    case 3: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((c + 1) * w - r); }); break;
-    case 4: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((h - c) * w - r); }); break;
-    case 5: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((h - r) * w - c); }); break;
-    case 6: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((h - 1 - r) * w + c); }); break;
-    default: stampWith(x, y, source, target, [=](int64_t c, int64_t r) { return size_t((h - 1 - c) * w + r); }); break;
+  const int k = std::rand() % 8;  // drawn first, whether or not anything shows
+  stampOriented(x, y, source, target, k);
+}
+
+void copyBackground(Canvas canvas, const Image& desktop) {
+  if (canvas.pixels == nullptr) return;
+  const int64_t width = canvas.width;
+  const int64_t rows = drawable(desktop) ? std::min(canvas.height, desktop.height) : 0;
+  const int64_t columns = drawable(desktop) ? std::min(canvas.width, desktop.width) : 0;
+  // Each pixel is written once: the desktop's where it covers the canvas, 0 elsewhere.
+  for (int64_t row = 0; row < rows; ++row) {
+    uint32_t* dst = canvas.pixels + row * width;
+    copyRowZeroingKey(dst, desktop.pixels.data() + row * desktop.width, static_cast<int32_t>(columns), desktop.key);
+    std::fill(dst + columns, dst + width, 0u);
   }
+  std::fill(canvas.pixels + rows * width, canvas.pixels + static_cast<int64_t>(canvas.height) * width, 0u);
 }
 
 }  // namespace mw

@@ -1,4 +1,5 @@
 // Drawing routines: blends and copies into the frame buffer, stamps into the desktop picture.
+// Plain pixel-by-pixel versions of the same routines are in compositing_reference.h.
 #pragma once
 #include <cstdint>
 
@@ -6,7 +7,8 @@
 
 namespace mw {
 
-// Truncating alpha blend of src over dst; the result is always opaque.
+// Truncating alpha blend of src over dst; the result is always opaque. (The row kernels use the same
+// arithmetic without the divide.)
 inline uint32_t blendColour(uint32_t src, uint32_t dst) {
   const uint32_t a = src >> 24;
   const uint32_t na = 255 - a;
@@ -22,11 +24,11 @@ void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour);
 // canvas are skipped.
 void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t red, int32_t green,
               int32_t blue);
-// Copies an image, skipping pixels equal to its key; clipped to the canvas.
+// Copies an image, alpha byte included, skipping pixels equal to its key; clipped to the canvas.
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends an image; clipped to the canvas.
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
-// Blends a tool picture pixel by pixel; clipped to the canvas.
+// Blends a tool picture (no key); clipped to the canvas.
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
 
 // Stamps blend a picture into a lasting target image. The source's row 0 and column 0, and the first
@@ -35,7 +37,16 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
 // As stampImage; mirrored left to right unless facing is 1 (target column c shows source column w - c).
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
-// As stampImage, in one of eight orientations drawn with one rand() per call. For square sources.
+// As stampImage, in one of eight orientations drawn with one rand() per call. For square sources; a
+// non-square one is kept inside its bounds by turned orientations covering h columns and w rows.
 void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target);
+// As stampImage in orientation k (0 to 7): 0 as stored, 1 mirrored left to right, 2 about the main
+// diagonal, 3 a quarter turn anticlockwise, 4 about the other diagonal, 5 a half turn, 6 mirrored
+// top to bottom, 7 a quarter turn clockwise.
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k);
+
+// The frame's background: the desktop picture where it covers the canvas, except pixels equal to
+// its key, and 0 everywhere else.
+void copyBackground(Canvas canvas, const Image& desktop);
 
 }  // namespace mw

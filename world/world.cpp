@@ -106,8 +106,8 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   loadSpriteSheet(world.redSwingSheet, 32, 5, 40, 40, soldierTicks);
   resetRedRecords(world);
 
-  readFontBitmap(dataPath("Files/Img/fixedsys16x28.bmp"), world.statsFontPixels);
-  readFontBitmap(dataPath("Files/Img/Consolas13x24-2.bmp"), world.labelFontPixels);
+  readFontBitmap(dataPath("Files/Img/fixedsys16x28.bmp"), world.statsFontPixels, 16 * 32);
+  readFontBitmap(dataPath("Files/Img/Consolas13x24-2.bmp"), world.labelFontPixels, 13 * 32);
   world.statsFont = BitmapFont{16, 28, 32, world.statsFontPixels};
   world.labelFont = BitmapFont{13, 24, 32, world.labelFontPixels};
 
@@ -128,22 +128,9 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
 
 namespace {
 
-// Clears the frame and copies the desktop picture into it, skipping key-coloured pixels.
-void drawBackground(World& world) {
-  Canvas canvas = world.canvas();
-  if (canvas.pixels == nullptr) return;
-  std::fill(canvas.pixels, canvas.pixels + static_cast<size_t>(canvas.width) * canvas.height, 0u);
-  const Image& desktop = world.desktop;
-  const int32_t rows = std::min(canvas.height, desktop.height);
-  const int32_t columns = std::min(canvas.width, desktop.width);
-  for (int32_t row = 0; row < rows; ++row) {
-    const uint32_t* src = desktop.pixels.data() + static_cast<size_t>(row) * desktop.width;
-    uint32_t* dst = canvas.pixels + static_cast<size_t>(row) * canvas.width;
-    for (int32_t column = 0; column < columns; ++column) {
-      if (src[column] != desktop.key) dst[column] = src[column];
-    }
-  }
-}
+// Clears the frame and copies the desktop picture into it, skipping key-coloured pixels; each pixel
+// is written once.
+void drawBackground(World& world) { copyBackground(world.canvas(), world.desktop); }
 
 }  // namespace
 

@@ -1,0 +1,43 @@
+// Row kernels under the drawing routines: the alpha blend and keyed copies over a run of pixels,
+// vectorised for the processor found at run time (AVX2, else SSE2).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace mw {
+
+// Exact truncating t / 255 for 0 <= t <= 65025 (any sum S * A + D * (255 - A)), without a divide.
+constexpr uint32_t divideBy255(uint32_t t) { return (t + 1 + (t >> 8)) >> 8; }
+
+// The alpha blend of src over dst with the division done by divideBy255; the result is opaque.
+constexpr uint32_t blendColourFast(uint32_t src, uint32_t dst) {
+  const uint32_t a = src >> 24;
+  const uint32_t na = 255 - a;
+  const uint32_t r = divideBy255(((src >> 16) & 0xFF) * a + ((dst >> 16) & 0xFF) * na);
+  const uint32_t g = divideBy255(((src >> 8) & 0xFF) * a + ((dst >> 8) & 0xFF) * na);
+  const uint32_t b = divideBy255((src & 0xFF) * a + (dst & 0xFF) * na);
+  return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+enum class SimdLevel { Scalar, Sse2, Avx2 };
+
+// Blends src[i] over dst[i] for i < n. A target pixel is left unwritten only when it is already
+// opaque and the blend would not change it (source alpha 0).
+void blendRow(uint32_t* dst, const uint32_t* src, int32_t n);
+// blendRow over a block of rows: row r of the block starts at dst + r * dstStride and
+// src + r * srcStride.
+void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n, int32_t rows);
+// dst[i] = src[i] wherever src[i] differs from key.
+void copyRowKeyed(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key);
+// dst[i] = src[i], or 0 where src[i] equals key.
+void copyRowZeroingKey(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key);
+
+// The kernel level in use: the best the processor has, unless lowered by setSimdLevel.
+SimdLevel simdLevel();
+// Chooses the kernels (tests and benchmarks compare the levels); a level the processor lacks is
+// lowered to the best it has. Returns the level now in use.
+SimdLevel setSimdLevel(SimdLevel level);
+// The best level this processor supports.
+SimdLevel bestSimdLevel();
+
+}  // namespace mw
