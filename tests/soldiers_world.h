@@ -44,7 +44,7 @@ struct SoldierWorld {
   std::unique_ptr<World> world = std::make_unique<World>();
   Mouse mouse;
 
-  explicit SoldierWorld(int32_t width = 1280, int32_t height = 720) {
+  explicit SoldierWorld(int32_t width = 640, int32_t height = 480) {
     screenWidth = width;
     screenHeight = height;
     World& w = *world;
