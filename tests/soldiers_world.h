@@ -1,8 +1,10 @@
-// A small world for the soldier tests: a screen-sized frame and desktop, both armies in their
-// start-up state with synthetic 40 x 40 sheets, and a headless platform that logs sounds.
+// A small world for the soldier tests: screen-sized frame and desktop, both armies in their
+// start-up state with synthetic sheets (frame k of a sheet is one opaque colour, base + k), and a
+// headless platform that logs sounds.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -14,7 +16,6 @@
 
 namespace mw::test {
 
-// A w x h picture of one colour.
 inline Image solidImage(int32_t w, int32_t h, uint32_t colour) {
   Image image;
   image.width = w;
@@ -23,21 +24,16 @@ inline Image solidImage(int32_t w, int32_t h, uint32_t colour) {
   return image;
 }
 
-// A sheet whose frame k is one opaque colour, base + k.
 inline void solidSheet(SpriteSheet& sheet, int32_t frames, uint32_t base) {
   sheet.frames.clear();
   for (int32_t k = 0; k < frames; ++k) sheet.frames.push_back(solidImage(40, 40, base + static_cast<uint32_t>(k)));
   sheet.frameCount = frames;
-  sheet.ticksPerFrame = 4;
 }
 
-inline constexpr uint32_t DESKTOP_COLOUR = 0xFF406080;
-inline constexpr uint32_t GREEN_WALK = 0xFF00A000;   // + frame
-inline constexpr uint32_t GREEN_SWING = 0xFF00C000;  // + frame
-inline constexpr uint32_t BLUE_WALK = 0xFF0000A0;
-inline constexpr uint32_t BLUE_SWING = 0xFF0000C0;
-inline constexpr uint32_t RED_WALK = 0xFFA00000;
-inline constexpr uint32_t RED_SWING = 0xFFC00000;
+inline constexpr uint32_t DESKTOP_COLOUR = 0xFF406080, BLACK = 0xFF000000;
+inline constexpr uint32_t GREEN_WALK = 0xFF00A000, GREEN_SWING = 0xFF00C000;
+inline constexpr uint32_t BLUE_WALK = 0xFF0000A0, BLUE_SWING = 0xFF0000C0;
+inline constexpr uint32_t RED_WALK = 0xFFA00000, RED_SWING = 0xFFC00000;
 
 struct SoldierWorld {
   HeadlessPlatform platform{ScreenCapture{}};
@@ -50,14 +46,10 @@ struct SoldierWorld {
     World& w = *world;
     w.platform = &platform;
     w.mouse = &mouse;
-    w.presenter.frameBuffer.assign(static_cast<size_t>(width) * height, 0xFF000000u);
+    w.presenter.frameBuffer.assign(static_cast<size_t>(width) * height, BLACK);
     w.desktop = solidImage(width, height, DESKTOP_COLOUR);
     w.showStats = 1;
-    w.spawnFacing = 1;
-    w.currentTool = Tool::Lighter;  // leaves the hit point alone in resolveStrike
-    const int32_t box[4] = {10, 12, 10, 12};
-    std::copy(box, box + 4, w.hitBox);
-    w.hitSource = HitSource::Rifle;
+    w.currentTool = Tool::Lighter;  // leaves the hit point alone
     w.green.barColour[1] = 255;
     w.blue.barColour[2] = 255;
     solidSheet(w.green.walkSheet, 13, GREEN_WALK);
@@ -76,13 +68,20 @@ struct SoldierWorld {
   Army& green() { return world->green; }
   Army& blue() { return world->blue; }
 
-  // Appends a sword (or flame) soldier with its corner exactly at (x, y).
+  // Appends a soldier with its corner exactly at (x, y).
   Soldier& add(ArmyId id, float x, float y, uint8_t facing = 1, bool flame = false) {
     Army& army = world->army(id);
     placeSoldier(*world, id, flame, 0, 0, facing);
     Soldier& s = army.soldiers[army.count - 1];
     s.x = x;
     s.y = y;
+    return s;
+  }
+  // Appends soldier 0 of `id` (or the next one) already going for enemy `target`.
+  Soldier& hunter(ArmyId id, float x, float y, uint8_t facing, int32_t target, bool flame = false) {
+    Soldier& s = add(id, x, y, facing, flame);
+    s.hasTarget = 1;
+    s.target = target;
     return s;
   }
 
@@ -92,10 +91,11 @@ struct SoldierWorld {
   uint32_t desktopPixel(int32_t x, int32_t y) const {
     return world->desktop.pixels[static_cast<size_t>(y) * world->desktop.width + x];
   }
-  void clearFrame(uint32_t colour = 0xFF000000u) {
-    std::fill(world->presenter.frameBuffer.begin(), world->presenter.frameBuffer.end(), colour);
+  bool frameHas(uint32_t colour) const {
+    const auto& f = world->presenter.frameBuffer;
+    return std::find(f.begin(), f.end(), colour) != f.end();
   }
-  // The sounds played so far, as (slot, level) pairs.
+  void clearFrame() { std::fill(world->presenter.frameBuffer.begin(), world->presenter.frameBuffer.end(), BLACK); }
   std::vector<std::pair<SoundSlot, int>> sounds() const {
     std::vector<std::pair<SoundSlot, int>> out;
     for (const SoundEvent& e : platform.soundLog()) out.emplace_back(static_cast<SoundSlot>(e.slot), e.level);
@@ -103,7 +103,7 @@ struct SoldierWorld {
   }
 };
 
-// The first `n` values of rand() after srand(seed); the generator is left freshly seeded again.
+// The first n values of rand() after srand(seed); the generator is left freshly seeded again.
 inline std::vector<int> randomValues(unsigned seed, int n) {
   std::srand(seed);
   std::vector<int> out;
@@ -111,5 +111,16 @@ inline std::vector<int> randomValues(unsigned seed, int n) {
   std::srand(seed);
   return out;
 }
+
+// Seeds the generator so that an army update draws M = m and then N = n.
+inline void seedForDraws(int m, int n) {
+  for (unsigned seed = 1;; ++seed) {
+    const std::vector<int> d = randomValues(seed, 2);
+    if (d[0] % 200 == m && d[1] % 500 == n) return;
+  }
+}
+
+// A wandering speed as the army update draws it.
+inline float speedOf(int draw) { return static_cast<float>(draw % 3701) / 1000.0f - 1.85f; }
 
 }  // namespace mw::test
