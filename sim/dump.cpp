@@ -27,6 +27,38 @@ Json dumpSounds(const World& world, const HeadlessPlatform& platform) {
   return Json{{"slots", slots}, {"log", log}};
 }
 
+// One army: its count and every live soldier with its swing record.
+Json dumpArmy(const Army& army) {
+  Json soldiers = Json::array();
+  for (int32_t i = 0; i < army.count && i < ARMY_SLOTS; ++i) {
+    const Soldier& s = army.soldiers[i];
+    const Soldier& w = army.swings[i];
+    Json j;
+    j["x"] = s.x;
+    j["y"] = s.y;
+    j["vx"] = s.vx;
+    j["vy"] = s.vy;
+    j["frame"] = s.frame;
+    j["tick"] = s.tick;
+    j["frameTime"] = s.frameTime;
+    j["woundTimer"] = s.woundTimer;
+    j["wandering"] = s.wandering;
+    j["facing"] = s.facing;
+    j["hasTarget"] = s.hasTarget;
+    j["target"] = s.target;
+    j["health"] = s.health;
+    j["engaged"] = s.engaged;
+    j["dead"] = s.dead;
+    j["struck"] = s.struck;
+    j["barLength"] = s.barLength;
+    j["flameSoldier"] = s.flameSoldier;
+    j["swing"] = Json{{"frame", w.frame}, {"tick", w.tick},     {"x", w.x},
+                      {"y", w.y},         {"facing", w.facing}, {"frameTime", w.frameTime}};
+    soldiers.push_back(j);
+  }
+  return Json{{"count", army.count}, {"soldiers", soldiers}};
+}
+
 }  // namespace
 
 Json dumpWorld(const World& w) {
@@ -85,6 +117,10 @@ Json dumpState(Simulator& simulator) {
   j["keys"] = keys;
   j["world"] = dumpWorld(world);
   j["sounds"] = dumpSounds(world, simulator.platform());
+}
+
+  j["green"] = dumpArmy(world.green);
+  j["blue"] = dumpArmy(world.blue);
   return j;
 }
 

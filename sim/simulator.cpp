@@ -13,6 +13,7 @@
 #include "app/snapshot.h"
 #include "gfx/png_codec.h"
 #include "sim/dump.h"
+#include "soldiers/armies.h"
 #include "world/world.h"
 
 namespace mw {
@@ -172,6 +173,20 @@ void Simulator::runLine(const std::string& rawLine) {
     const int frames = words.size() > 1 ? parseInt(words[1]) : 1;
     if (frames < 0) throw std::runtime_error("step takes a count of 0 or more");
     step(static_cast<uint64_t>(frames));
+  } else if (command == "place") {
+    // As a soldier tool would with the mouse at (X, Y); the mouse stays where it is.
+    expect(4, 5);
+    if (words[1] != "green" && words[1] != "blue") throw std::runtime_error("army must be green or blue: " + words[1]);
+    if (words[2] != "sword" && words[2] != "flame") throw std::runtime_error("kind must be sword or flame: " + words[2]);
+    const std::string facing = words.size() > 5 ? words[5] : "right";
+    if (facing != "right" && facing != "left") throw std::runtime_error("facing must be right or left: " + facing);
+    const int x = parseInt(words[3]);
+    const int y = parseInt(words[4]);
+    if (x < -32768 || x > 32767 || y < -32768 || y > 32767)
+      throw std::runtime_error("place position outside the mouse's range -32768 to 32767");
+    const ArmyId army = words[1] == "green" ? ArmyId::Green : ArmyId::Blue;
+    if (world().army(army).count < ARMY_CAPACITY)
+      placeSoldier(world(), army, words[2] == "flame", x, y, facing == "right" ? 1 : 0);
   } else if (command == "dump") {
     expect(0, 1);
     const std::string text = dumpState(*this).dump(2) + "\n";

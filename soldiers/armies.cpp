@@ -1,4 +1,4 @@
-// The two armies: start-up state and placing.
+// The two armies: start-up state, placing a soldier and advancing an animation record.
 #include "soldiers/armies.h"
 
 #include "world/world.h"
@@ -36,9 +36,11 @@ void resetRedRecords(World& world) {
 
 void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t mouseY, uint8_t facing) {
   Army& army = world.army(id);
-  if (army.count >= ARMY_CAPACITY) return;
+  if (army.count < 0 || army.count >= ARMY_CAPACITY) return;
   const int32_t n = army.count;
   army.count = n + 1;
+  // Only these fields are set; the others hold what the slot holds, which removal keeps at the
+  // start-up values for everything that moves with a soldier.
   Soldier& s = army.soldiers[n];
   s.x = static_cast<float>(mouseX - 45);
   s.y = static_cast<float>(mouseY + 20);
@@ -53,10 +55,16 @@ void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t m
   s.facing = facing;
 }
 
-void sightEnemies(World&) {}
-
-void updateArmy(World&, ArmyId) {}
-
-void checkSwings(World&) {}
+void advanceAnimation(Soldier& record) {
+  SpriteSheet* sheet = record.sheet;
+  if (sheet == nullptr) return;
+  // The sheet is shared by the whole army; the value is read back at once by this record.
+  sheet->ticksPerFrame = record.frameTime;
+  record.tick = record.tick + 1;
+  if (record.tick >= sheet->ticksPerFrame) {
+    record.frame = sheet->frameCount > 0 ? (record.frame + 1) % sheet->frameCount : 0;
+    record.tick = 0;
+  }
+}
 
 }  // namespace mw

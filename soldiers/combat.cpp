@@ -1,0 +1,239 @@
+// Sword strokes, tool blows and fire burns on soldiers, and the removal of the dead.
+#include "soldiers/combat.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "audio/sound_bank.h"
+#include "gfx/compositing.h"
+#include "soldiers/armies.h"
+#include "world/world.h"
+
+namespace mw {
+
+namespace {
+
+// Whether a stroke from attacker a lands on target t. Facing left, a sword reaches a little further
+// at a target that faces it than at one that turns its back.
+bool swordReaches(const Soldier& a, const Soldier& t) {
+  if (a.facing == 1) return a.x + 10.0f <= t.x && t.x <= a.x + 60.0f;
+  if (!(t.x <= a.x + 20.0f)) return false;
+  return t.facing == 1 ? t.x >= a.x - 42.0f : t.x >= a.x - 38.0f;
+}
+
+void playSwordSound(World& world) {
+  const int32_t r = std::rand() % 2;
+  playSound(world, r == 1 ? SoundSlot::Sword : SoundSlot::Sword2, SWORD_LEVEL);
+}
+
+// Soldier `index` of army `side` swings at its target.
+void swingAt(World& world, ArmyId side, int32_t index) {
+  Army& own = world.army(side);
+  Army& enemies = world.army(otherArmy(side));
+  Soldier* attacker = liveSoldier(own, index);
+  if (attacker == nullptr) return;
+  Soldier& a = *attacker;
+  // A flame soldier's sword hurts nobody: its fire does.
+  if (a.engaged != 1 || a.flameSoldier != 0) return;
+  // A target index that names no live soldier (possible once a soldier has given up a target
+  // while still swinging) is struck by no one.
+  Soldier* target = liveSoldier(enemies, a.target);
+  if (target == nullptr) return;
+  Soldier& t = *target;
+  if (swordReaches(a, t)) {
+    t.health = t.health - 1;
+    a.struck = 1;
+    // Struck from behind while idle, it turns round; struck while idle, it fights back.
+    if (t.facing == a.facing && t.engaged == 0) t.facing = a.facing == 1 ? 0 : 1;
+    if (t.hasTarget == 0) {
+      t.hasTarget = 1;
+      t.target = index;
+    }
+  }
+  if (t.health <= 0) {
+    t.dead = 1;
+    a.hasTarget = 0;
+    stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, t.facing);
+    playSwordSound(world);
+    playSound(world, SoundSlot::Die, DIE_LEVEL);
+  } else if (a.struck == 1) {
+    t.woundTimer = WOUND_STEPS;
+    playSwordSound(world);
+  }
+}
+
+// Whether the hit point lies in a soldier's hit area, widened by hitBox; all bounds inclusive.
+// `inset` is where the area starts across the sprite: 7 for blows, 9 for fires.
+bool underHitPoint(const World& world, const Soldier& s, int32_t inset) {
+  const int32_t o = s.facing == 1 ? 0 : 15;
+  const int32_t left = world.hitBox[0];
+  const int32_t right = world.hitBox[1];
+  const int32_t up = world.hitBox[2];
+  const int32_t down = world.hitBox[3];
+  const float hx = static_cast<float>(world.hitX);
+  const float hy = static_cast<float>(world.hitY);
+  return s.x + inset + o - left <= hx && hx <= s.x + 17 + o + right && s.y - up <= hy && hy <= s.y + 40 + down;
+}
+
+// The mark a hammer or a bullet leaves where it struck soldier s down.
+void strikeDown(World& world, Army& army, const Soldier& s) {
+  if (world.hitSource == HitSource::Hammer) {
+    playSound(world, SoundSlot::Hi, HI_LEVEL);
+    stampImage(world.hitX, world.hitY - 10, world.bloodStainImage, world.desktop);
+  } else if (world.hitSource == HitSource::Rifle) {
+    playSound(world, SoundSlot::Hi, HI_LEVEL);
+    const float hy = static_cast<float>(world.hitY);
+    const int32_t x = s.facing == 1 ? world.hitX - 13 : world.hitX - 29;
+    int32_t picture = 2;  // the legs
+    int32_t y = world.hitY - 15;
+    if (hy <= s.y + 6) {
+      picture = 0;  // the head
+      y = world.hitY - 5;
+    } else if (hy <= s.y + 25) {
+      picture = 1;  // the body
+    }
+    stampImageFacing(x, y, army.dyingImages[picture], world.desktop, s.facing);
+  }
+}
+
+// Removes the dead of one army; with the tool point, first strikes down whoever stands under it.
+// After a removal the soldier that moved into slot j is not looked at again.
+void removalPass(World& world, ArmyId id, bool toolPoint) {
+  Army& army = world.army(id);
+  for (int32_t j = 0; j < liveCount(army); ++j) {
+    Soldier& s = army.soldiers[j];
+    if (toolPoint && underHitPoint(world, s, 7)) {
+      strikeDown(world, army, s);
+      s.dead = 1;
+    }
+    if (s.dead == 1) {
+      s.dead = 0;
+      removeSoldier(world, id, j);
+    }
+  }
+}
+
+// A flame soldier at its strike frame throws a fire at its target, when its army's fire array has
+// room; `struck` keeps it to one fire a swing. This is the one place soldier fires are launched.
+void launchFire(World& world, ArmyId id, Soldier& s) {
+  FireArray& fires = id == ArmyId::Green ? world.greenFires : world.blueFires;
+  if (fires.count >= FIRE_CAPACITY) return;
+  s.struck = 1;
+}
+
+void forgetTarget(Soldier& e) {
+  e.hasTarget = 0;
+  e.engaged = 0;
+  e.frame = 0;
+  e.wandering = 0;
+  e.vx = 0.0f;
+  e.vy = 0.0f;
+  e.target = NO_TARGET;
+}
+
+// Slot `from` moves into slot `to`. Animation ticks, wound time, frame time, the dead and struck
+// flags, the bar length and the swing record's own timing and position stay with the slot.
+void moveSlot(Army& army, int32_t from, int32_t to) {
+  const Soldier& src = army.soldiers[from];
+  Soldier& dst = army.soldiers[to];
+  dst.x = src.x;
+  dst.y = src.y;
+  dst.frame = src.frame;
+  dst.wandering = src.wandering;
+  dst.flameSoldier = src.flameSoldier;
+  dst.facing = src.facing;
+  dst.vx = src.vx;
+  dst.vy = src.vy;
+  dst.engaged = src.engaged;
+  dst.hasTarget = src.hasTarget;
+  dst.health = src.health;
+  dst.target = src.target;
+  army.swings[to].frame = army.swings[from].frame;
+}
+
+}  // namespace
+
+void resolveStrike(World& world, StrikeSource source, int32_t index) {
+  if (world.currentTool == Tool::Hammer) {
+    if (world.mouse != nullptr) {
+      world.hitX = world.mouse->x;
+      world.hitY = world.mouse->y + 20;
+    }
+    const int32_t box[4] = {30, 3, 10, 1};
+    std::copy(box, box + 4, world.hitBox);
+  } else if (world.currentTool == Tool::Rifle) {
+    const int32_t box[4] = {0, 0, 3, 0};
+    std::copy(box, box + 4, world.hitBox);
+  }
+  if (source == StrikeSource::GreenSwing) swingAt(world, ArmyId::Green, index);
+  if (source == StrikeSource::BlueSwing) swingAt(world, ArmyId::Blue, index);
+  const bool toolPoint = source == StrikeSource::ToolPoint;
+  removalPass(world, ArmyId::Green, toolPoint);
+  removalPass(world, ArmyId::Blue, toolPoint);
+}
+
+void checkSwings(World& world) {
+  for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
+    Army& army = world.army(id);
+    for (int32_t i = 0; i < liveCount(army); ++i) {
+      Soldier& s = army.soldiers[i];
+      Soldier& w = army.swings[i];
+      if (s.engaged == 1 && w.frame == STRIKE_FRAME && s.struck == 0) {
+        resolveStrike(world, id == ArmyId::Green ? StrikeSource::GreenSwing : StrikeSource::BlueSwing, i);
+        if (s.flameSoldier != 0) launchFire(world, id, s);
+      }
+      // Back at the start of the stroke, the next one may land again.
+      if (w.frame == 0 && s.struck == 1) s.struck = 0;
+      if (s.woundTimer > 0) s.woundTimer = s.woundTimer - 1;
+    }
+  }
+}
+
+void killInHitBox(World& world) {
+  for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
+    Army& army = world.army(id);
+    for (int32_t j = 0; j < liveCount(army); ++j) {
+      const Soldier& s = army.soldiers[j];
+      if (!underHitPoint(world, s, 9)) continue;
+      if (world.hitSource == HitSource::Fire) {
+        playSound(world, SoundSlot::Death, DEATH_LEVEL);
+        stampImageFacing(world.hitX - 25, world.hitY - 20, world.charredBodyImage, world.desktop, s.facing);
+      }
+      removeSoldier(world, id, j);
+    }
+  }
+}
+
+void removeSoldier(World& world, ArmyId id, int32_t j) {
+  Army& army = world.army(id);
+  Army& enemies = world.army(otherArmy(id));
+  const int32_t n = liveCount(army);
+  if (j < 0 || j >= n) return;
+  // Whoever was after soldier j is left standing.
+  for (int32_t e = 0; e < liveCount(enemies); ++e) {
+    if (enemies.soldiers[e].target == j) forgetTarget(enemies.soldiers[e]);
+  }
+  if (n == 1) {
+    Soldier& s = army.soldiers[j];
+    s.wandering = 0;
+    s.facing = 1;
+    s.frame = 0;
+    s.engaged = 0;
+    s.hasTarget = 0;
+    army.swings[j].frame = 0;
+    s.target = NO_TARGET;
+  } else {
+    // The last copy takes the first slot that is not live, which holds start-up values, so the
+    // vacated top slot is clean for the next soldier placed.
+    for (int32_t m = j; m < n; ++m) {
+      for (int32_t e = 0; e < liveCount(enemies); ++e) {
+        Soldier& enemy = enemies.soldiers[e];
+        if (enemy.hasTarget == 1 && enemy.target == m + 1) enemy.target = m;
+      }
+      moveSlot(army, m + 1, m);
+    }
+  }
+  army.count = n - 1;
+}
+
+}  // namespace mw

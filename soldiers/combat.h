@@ -1,0 +1,31 @@
+// Sword strokes, tool blows and fire burns on soldiers, and the removal of the dead.
+#pragma once
+#include <cstdint>
+
+#include "soldiers/soldier.h"
+
+namespace mw {
+
+struct World;
+
+// What a strike comes from: the tool's hit point, or one soldier's sword.
+enum class StrikeSource : int32_t { ToolPoint = 0, BlueSwing = 1, GreenSwing = 2 };
+
+inline constexpr int32_t WOUND_STEPS = 3;     // steps a struck soldier is drawn red
+inline constexpr int32_t STRIKE_FRAME = 4;    // the swing frame on which a stroke lands
+inline constexpr int32_t SWORD_LEVEL = -400;  // sound levels in hundredths of a decibel
+inline constexpr int32_t DIE_LEVEL = -100;
+inline constexpr int32_t DEATH_LEVEL = -100;
+inline constexpr int32_t HI_LEVEL = 0;
+
+// One swing (soldier `index` of the swinging army at its target) or one blow at the hit point
+// (ToolPoint; index unused), then the removal of every dead soldier of both armies.
+void resolveStrike(World& world, StrikeSource source, int32_t index);
+// The strike pass: swings at their strike frame land, flame soldiers launch, wound timers run down.
+void checkSwings(World& world);
+// A fire at the hit point burns every soldier of either army under it.
+void killInHitBox(World& world);
+// Takes soldier j out of its army: later soldiers move down one slot and the enemies' targets follow.
+void removeSoldier(World& world, ArmyId army, int32_t j);
+
+}  // namespace mw
