@@ -117,8 +117,6 @@ Json dumpState(Simulator& simulator) {
   j["keys"] = keys;
   j["world"] = dumpWorld(world);
   j["sounds"] = dumpSounds(world, simulator.platform());
-}
-
   j["green"] = dumpArmy(world.green);
   j["blue"] = dumpArmy(world.blue);
   return j;
