@@ -43,6 +43,7 @@ SdlPlatform::SdlPlatform() : pacer_(0, 1) {
   // The first click on the window counts as a click, and losing focus leaves the window alone.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  installX11ErrorGuard();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
     return;
@@ -93,8 +94,8 @@ void SdlPlatform::createWindow(int width, int height) {
     std::fprintf(stderr, "Mirthwick: no window: %s\n", SDL_GetError());
     return;
   }
-  setIcons();
   createRenderer();
+  setIcons();
   audio_.open();
 }
 
@@ -120,6 +121,8 @@ void SdlPlatform::createRenderer() {
   if (renderer_) SDL_DestroyRenderer(renderer_);
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
+  guardX11Window(window_);
   if (renderer_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: no renderer: %s\n", SDL_GetError());
     return;
@@ -213,7 +216,16 @@ bool SdlPlatform::peekMessage(WindowMessage& out) {
   while (SDL_PollEvent(&event)) {
     if (translate(event, out)) return true;
   }
+  // Another client destroyed the window.
+  if (x11WindowGone()) return reportDestroyed(out);
   return false;
+}
+
+bool SdlPlatform::reportDestroyed(WindowMessage& out) {
+  if (destroyed_) return false;  // reported once, however it was learnt
+  destroyed_ = true;
+  out = WindowMessage{WM_DESTROY, 0, 0};
+  return true;
 }
 
 bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
@@ -260,11 +272,8 @@ bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
     default:
       return false;
   }
-  // Closing the window (or a quit request to the process) destroys it: reported once.
-  if (destroyed_) return false;
-  destroyed_ = true;
-  out = WindowMessage{WM_DESTROY, 0, 0};
-  return true;
+  // Closing the window (or a quit request to the process, such as SIGTERM) destroys it.
+  return reportDestroyed(out);
 }
 
 void SdlPlatform::captureMouse(bool captured) { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }

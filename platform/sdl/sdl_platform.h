@@ -36,6 +36,7 @@ class SdlPlatform : public Platform {
 
  private:
   bool translate(const SDL_Event& event, WindowMessage& out);
+  bool reportDestroyed(WindowMessage& out);
   void createRenderer();
   bool ensureTexture(int width, int height);
   void setIcons();

@@ -2,6 +2,7 @@
 #include "platform/sdl/x11_window.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <vector>
 
@@ -34,6 +35,63 @@ bool setX11WindowIcons(SDL_Window* window, const Image* const* icons, int count)
   (void)count;
   return false;
 #endif
+}
+
+namespace {
+
+XErrorHandler defaultHandler = nullptr;
+Display* guardedDisplay = nullptr;
+Window guardedWindow = 0;
+bool windowSuspect = false;  // a request about some window failed: is it ours that is gone?
+bool windowGone = false;
+bool checkFailed = false;
+
+int guardErrors(Display* display, XErrorEvent* error) {
+  // The failed request need not name the window itself (it may name a child or a drawable made
+  // for it), so any window error raises the question, asked outside the handler.
+  if (guardedWindow != 0 && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+    windowSuspect = true;
+    return 0;
+  }
+  return defaultHandler ? defaultHandler(display, error) : 0;
+}
+
+int noteCheckFailure(Display*, XErrorEvent*) {
+  checkFailed = true;
+  return 0;
+}
+
+}  // namespace
+
+void installX11ErrorGuard() {
+  XErrorHandler previous = XSetErrorHandler(guardErrors);
+  if (previous != guardErrors) defaultHandler = previous;
+}
+
+void guardX11Window(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    guardedDisplay = info.info.x11.display;
+    guardedWindow = info.info.x11.window;
+  }
+#else
+  (void)window;
+#endif
+}
+
+bool x11WindowGone() {
+  if (windowGone || !windowSuspect || guardedDisplay == nullptr) return windowGone;
+  windowSuspect = false;
+  XErrorHandler previous = XSetErrorHandler(noteCheckFailure);
+  checkFailed = false;
+  XWindowAttributes attributes;
+  const Status found = XGetWindowAttributes(guardedDisplay, guardedWindow, &attributes);
+  XSync(guardedDisplay, False);
+  XSetErrorHandler(previous);
+  windowGone = !found || checkFailed;
+  return windowGone;
 }
 
 }  // namespace mw
