@@ -42,18 +42,22 @@ namespace {
 XErrorHandler defaultHandler = nullptr;
 Display* guardedDisplay = nullptr;
 Window guardedWindow = 0;
-bool windowSuspect = false;  // a request about some window failed: is it ours that is gone?
 bool windowGone = false;
+bool errorHeld = false;  // an error waits for the question whether the window is gone
+XErrorEvent heldError{};
 bool checkFailed = false;
 
 int guardErrors(Display* display, XErrorEvent* error) {
-  // The failed request need not name the window itself (it may name a child or a drawable made
-  // for it), so any window error raises the question, asked outside the handler.
-  if (guardedWindow != 0 && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
-    windowSuspect = true;
-    return 0;
+  // Once the window is gone, what is left of it (renderer, drawables) fails quietly.
+  if (windowGone) return 0;
+  if (guardedWindow == 0) return defaultHandler ? defaultHandler(display, error) : 0;
+  // The failed request need not name the window (a GL drawable made for it, say), so every error
+  // is held until the question is asked outside the handler, where requests are allowed.
+  if (!errorHeld) {
+    heldError = *error;
+    errorHeld = true;
   }
-  return defaultHandler ? defaultHandler(display, error) : 0;
+  return 0;
 }
 
 int noteCheckFailure(Display*, XErrorEvent*) {
@@ -82,8 +86,8 @@ void guardX11Window(SDL_Window* window) {
 }
 
 bool x11WindowGone() {
-  if (windowGone || !windowSuspect || guardedDisplay == nullptr) return windowGone;
-  windowSuspect = false;
+  if (windowGone || !errorHeld || guardedDisplay == nullptr) return windowGone;
+  errorHeld = false;
   XErrorHandler previous = XSetErrorHandler(noteCheckFailure);
   checkFailed = false;
   XWindowAttributes attributes;
@@ -91,6 +95,8 @@ bool x11WindowGone() {
   XSync(guardedDisplay, False);
   XSetErrorHandler(previous);
   windowGone = !found || checkFailed;
+  // The window is there: the error was a real one and gets the handling it would have had.
+  if (!windowGone && defaultHandler) defaultHandler(heldError.display, &heldError);
   return windowGone;
 }
 

@@ -10,18 +10,15 @@ namespace mw {
 // picks the size it needs. False when the window is not an X11 window.
 bool setX11WindowIcons(SDL_Window* window, const Image* const* icons, int count);
 
-}  // namespace mw
-
-namespace mw {
-
 // Xlib's default error handler ends the process. Another client may destroy the program's window
-// (as a window is destroyed on other systems); the errors that follow about that window are then
-// only noted, so the program can end as for any closed window. Install before SDL starts its
-// video, so SDL's own handler passes errors on to this one.
+// (as a window is destroyed on other systems), and the requests about it then fail. So every X
+// error is held until the next message peek asks whether the window is gone: if it is, the
+// program ends as for any closed window; if not, the error gets the default handling after all.
+// Install before SDL starts its video, so SDL's own handler passes errors on to this one.
 void installX11ErrorGuard();
-// The window whose errors mean "gone".
+// The window to ask about; again whenever SDL may have rebuilt it.
 void guardX11Window(SDL_Window* window);
-// True once an error said the guarded window no longer exists.
+// True once the window is known to be gone (checked only after an error).
 bool x11WindowGone();
 
 }  // namespace mw
