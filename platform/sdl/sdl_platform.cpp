@@ -3,8 +3,10 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "gfx/png_codec.h"
 #include "platform/sdl/key_map.h"
@@ -19,6 +21,8 @@ namespace {
 // The menu cursor's hot spot: the middle of its 32 x 32 picture.
 constexpr int CURSOR_HOT_X = 16;
 constexpr int CURSOR_HOT_Y = 16;
+// The last stretch before a present is spun through rather than slept.
+constexpr int64_t SPIN_MARGIN_US = 300;
 
 bool decodeEmbedded(int number, Image& out) {
   const EmbeddedPicture picture = embeddedPicture(number);
@@ -179,12 +183,17 @@ void SdlPlatform::setPresentation(bool windowed) {
 
 void SdlPlatform::waitUntil(uint64_t tick) {
   const uint64_t frequency = SDL_GetPerformanceFrequency();
-  for (;;) {
+  const auto microsecondsLeft = [&] {
     const uint64_t now = SDL_GetPerformanceCounter();
-    if (now >= tick) return;
-    const uint64_t remainingMs = (tick - now) * 1000 / frequency;
-    // Sleep for the bulk, and spin through the last millisecond or two, which a sleep overshoots.
-    if (remainingMs >= 2) SDL_Delay(static_cast<Uint32>(remainingMs - 1));
+    return now >= tick ? 0 : static_cast<int64_t>((tick - now) * 1'000'000 / frequency);
+  };
+  // Whole milliseconds asleep, then the rest of the bulk in microseconds, leaving a short margin
+  // to spin through, since a sleep may overshoot.
+  if (const int64_t left = microsecondsLeft(); left >= 2000) SDL_Delay(static_cast<Uint32>(left / 1000 - 1));
+  if (const int64_t left = microsecondsLeft(); left > SPIN_MARGIN_US) {
+    std::this_thread::sleep_for(std::chrono::microseconds(left - SPIN_MARGIN_US));
+  }
+  while (microsecondsLeft() > 0) {
   }
 }
 
