@@ -100,7 +100,13 @@ expect_exit() {  # SECONDS WHAT: the program ends within SECONDS with exit code 
 
 press() {  # held across a few frames: a key whose press and release both arrive between two
            # frames is never seen by a frame, as with any polling loop
-  xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"; sleep 0.15
+  xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 0.2
+}
+
+quit_with_escape() {  # WHAT: Escape held down until the program has ended, however slow its frames
+  xdotool keydown Escape
+  expect_exit 10 "$1"
+  xdotool keyup Escape
 }
 
 # Differences between the screen and the desktop picture, below the top rows:
@@ -203,20 +209,19 @@ xdotool mousemove 400 320 click 3; sleep 0.2
 xdotool mousemove 500 340 click 1; sleep 0.2
 press Return
 kill -0 "$APP_PID" 2>/dev/null || fail "the program ended during input"
-press Escape
-expect_exit 5 "Escape"
+quit_with_escape "Escape"
 
 start_app
 "$BUILD/mirthwick-x11-close" Mirthwick || fail "could not ask the window to close"
-expect_exit 5 "closing the window"
+expect_exit 10 "closing the window"
 
 start_app
 xdotool search --name '^Mirthwick$' windowclose
-expect_exit 5 "destroying the window from another client"
+expect_exit 10 "destroying the window from another client"
 
 start_app
 kill -TERM "$APP_PID"
-expect_exit 5 "SIGTERM"
+expect_exit 10 "SIGTERM"
 stop_xvfb
 
 # --- Depth 30: ten bits a channel ------------------------------------------------------------
@@ -226,8 +231,7 @@ if start_xvfb 30; then
   expect_snapshot
   # The screenshot tool rounds ten-bit channels, so one step either way is the same colour.
   expect_desktop_shown 1 "at depth 30"
-  press Escape
-  expect_exit 5 "Escape at depth 30"
+  quit_with_escape "Escape at depth 30"
   stop_xvfb
 else
   echo "note: this Xvfb has no depth 30; that run is left out"
