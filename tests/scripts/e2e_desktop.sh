@@ -6,7 +6,11 @@
 set -uo pipefail
 BUILD=$(cd "${1:?build dir}" && pwd)
 W=1280 H=720
-TOP=40  # rows the statistics text may cover; compared pictures leave them out
+# Compared pictures leave out the top rows, where the statistics text goes, and the bottom row:
+# the tool in hand is drawn with its top-left corner at the mouse, which waits in the bottom-right
+# corner pixel.
+TOP=40
+ROWS=$((H - TOP - 1))
 
 skip() { echo "SKIP: $*"; exit 0; }
 [ -x "$BUILD/mirthwick" ] || skip "the desktop program was not built"
@@ -51,7 +55,7 @@ for y in range(h):
         rows += bytes((x & 255, y & 255, (((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y)) & 255))
 open(path, 'wb').write(b'P6\n%d %d\n255\n' % (w, h) + rows)
 PY
-convert "$WORK/desktop.ppm" -crop ${W}x$((H - TOP))+0+$TOP +repage -depth 8 "rgb:$WORK/desktop.rgb"
+convert "$WORK/desktop.ppm" -crop ${W}x$ROWS+0+$TOP +repage -depth 8 "rgb:$WORK/desktop.rgb"
 
 start_xvfb() {  # DEPTH: a server on a display number it picks itself, kept across client exits
   local depth=$1
@@ -73,8 +77,11 @@ stop_xvfb() {
   XVFB_PID=""
 }
 
+park_pointer() { xdotool mousemove $((W - 1)) $((H - 1)); sleep 0.2; }
+
 start_app() {  # from another folder, as a user would
   rm -f "$SNAPSHOT"
+  park_pointer
   (cd /tmp && SDL_AUDIODRIVER=dummy exec "$APP_DIR/mirthwick") >"$WORK/app.out" 2>"$WORK/app.err" &
   APP_PID=$!
   for _ in $(seq 150); do
@@ -103,6 +110,46 @@ press() {  # held across a few frames: a key whose press and release both arrive
   xdotool keydown "$1"; sleep 0.3; xdotool keyup "$1"; sleep 0.2
 }
 
+click() {  # BUTTON X Y, held across a few frames as a hand would
+  xdotool mousemove "$2" "$3"; sleep 0.1
+  xdotool mousedown "$1"; sleep 0.3; xdotool mouseup "$1"; sleep 0.2
+}
+
+# The pointer's look, through XFixes: "hidden" (empty or fully transparent), or "WxH+HOTX+HOTY".
+cursor_state() {
+  /usr/bin/python3 - <<'PY'
+import ctypes, sys
+try:
+    x11 = ctypes.cdll.LoadLibrary('libX11.so.6')
+    xfixes = ctypes.cdll.LoadLibrary('libXfixes.so.3')
+except OSError:
+    print('unknown'); sys.exit()
+class CursorImage(ctypes.Structure):
+    _fields_ = [('x', ctypes.c_short), ('y', ctypes.c_short), ('width', ctypes.c_ushort),
+                ('height', ctypes.c_ushort), ('xhot', ctypes.c_ushort), ('yhot', ctypes.c_ushort),
+                ('serial', ctypes.c_ulong), ('pixels', ctypes.POINTER(ctypes.c_ulong)),
+                ('atom', ctypes.c_ulong), ('name', ctypes.c_char_p)]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+display = x11.XOpenDisplay(None)
+image = xfixes.XFixesGetCursorImage(ctypes.c_void_p(display)).contents
+opaque = any(image.pixels[i] & 0xFF000000 for i in range(image.width * image.height))
+print('%dx%d+%d+%d' % (image.width, image.height, image.xhot, image.yhot) if opaque else 'hidden')
+PY
+}
+
+expect_cursor() {  # hidden|shown WHAT
+  local state
+  state=$(cursor_state)
+  case "$1:$state" in
+    *:unknown) echo "note: no XFixes to see the cursor; $2 not checked" ;;
+    hidden:hidden) echo "ok: $2 (cursor hidden)" ;;
+    shown:hidden) fail "$2: the cursor is hidden" ;;
+    shown:*) echo "ok: $2 (cursor $state)" ;;
+    *) fail "$2: the cursor shows ($state)" ;;
+  esac
+}
+
 quit_with_escape() {  # WHAT: Escape held down until the program has ended, however slow its frames
   xdotool keydown Escape
   expect_exit 10 "$1"
@@ -113,7 +160,7 @@ quit_with_escape() {  # WHAT: Escape held down until the program has ended, howe
 # "COUNT MAXDIFF" over colour bytes.
 screen_difference() {
   import -window root "$WORK/shot.png" 2>/dev/null || { echo "999999999 255"; return; }
-  convert "$WORK/shot.png" -crop ${W}x$((H - TOP))+0+$TOP +repage -depth 8 "rgb:$WORK/shot.rgb"
+  convert "$WORK/shot.png" -crop ${W}x$ROWS+0+$TOP +repage -depth 8 "rgb:$WORK/shot.rgb"
   /usr/bin/python3 - "$WORK/desktop.rgb" "$WORK/shot.rgb" <<'PY'
 import sys
 a, b = open(sys.argv[1], 'rb').read(), open(sys.argv[2], 'rb').read()
@@ -203,12 +250,17 @@ expect_desktop_shown 0 "windowed after F11"
 expect_window_covers_screen "windowed"
 press F11
 expect_desktop_shown 0 "full-screen after a second F11"
-# The mouse and the keys the program reads: the menu opens and closes, a click, Enter restores.
-xdotool mousemove 300 300 click 3; sleep 0.2
-xdotool mousemove 400 320 click 3; sleep 0.2
-xdotool mousemove 500 340 click 1; sleep 0.2
+# The right button opens and closes the menu, which shows the menu cursor meanwhile; a hammer
+# blow damages the desktop and Enter restores it.
+expect_cursor hidden "menu closed"
+click 3 300 300
+expect_cursor shown "menu open"
+click 3 400 320
+expect_cursor hidden "menu closed again"
+click 1 500 340
+park_pointer
 press Return
-kill -0 "$APP_PID" 2>/dev/null || fail "the program ended during input"
+expect_desktop_shown 0 "after a hammer blow and Enter"
 quit_with_escape "Escape"
 
 start_app
