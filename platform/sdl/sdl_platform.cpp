@@ -70,10 +70,10 @@ SdlPlatform::~SdlPlatform() {
 bool SdlPlatform::captureScreen(ScreenCapture& out) {
   out = ScreenCapture{};
   if (!captureX11Screen(screen_.x, screen_.y, screen_.w, screen_.h, out)) {
-    // No X display to read (a Wayland session without XWayland, say): a black desktop of the
-    // display's size, so the program still runs.
+    // No X display to read (a Wayland session without XWayland, say) or none that answered: a
+    // black desktop of the display's size, so the program still runs.
     if (!warnedNoCapture_) {
-      std::fprintf(stderr, "Mirthwick: the desktop cannot be photographed here (no X display); it shows black.\n");
+      std::fprintf(stderr, "Mirthwick: no X display to photograph the desktop from; it shows black.\n");
       warnedNoCapture_ = true;
     }
     if (screen_.w <= 0 || screen_.h <= 0) return false;
