@@ -39,7 +39,9 @@ uint64_t retrace(uint64_t at) { return (at / (SECOND / 60) + 1) * (SECOND / 60);
 TEST(FramePacer, RealRetraceIsTrustedAndSetsThePace) {
   Loop loop;
   loop.display = retrace;
-  loop.run(200);
+  loop.run(1 + FramePacer::SETTLING_FRAMES + FramePacer::MEASURED_FRAMES);
+  EXPECT_EQ(loop.pacer.mode(), FramePacer::Mode::Display);
+  loop.run(200 - loop.frame);
   EXPECT_EQ(loop.pacer.mode(), FramePacer::Mode::Display);
   EXPECT_EQ(loop.takeovers, 0);
   // From the first present on, one frame per retrace: none skipped, none doubled.
@@ -60,7 +62,8 @@ TEST(FramePacer, ImitatedOrMissingVsyncIsReplacedByAnExactSchedule) {
     bool vsyncOn = true;
     // After the take-over the renderer's vsync is off: presents return at once.
     loop.display = [&](uint64_t at) { return vsyncOn && imitated ? imitation(at) : at; };
-    loop.run(100);
+    // Decided at the end of the measurement, not later.
+    loop.run(1 + FramePacer::SETTLING_FRAMES + FramePacer::MEASURED_FRAMES);
     EXPECT_EQ(loop.pacer.mode(), FramePacer::Mode::Own) << imitated;
     EXPECT_EQ(loop.takeovers, 1);
     vsyncOn = false;
