@@ -70,7 +70,8 @@ for driver in dummy disk; do
   sleep 1
   if [ -n "$window" ]; then
     xdotool windowfocus --sync "$window" 2>/dev/null || true
-    xdotool key --clearmodifiers Escape
+    # Held down until the program has ended: a press and release between two frames is never seen.
+    xdotool keydown Escape
   fi
   status=timeout
   [ -n "$window" ] && for _ in $(seq 200); do
@@ -81,6 +82,7 @@ for driver in dummy disk; do
     fi
     sleep 0.1
   done
+  [ -n "$window" ] && xdotool keyup Escape
   [ "$status" = timeout ] && kill "$app_pid" 2>/dev/null
   app_pid=
 

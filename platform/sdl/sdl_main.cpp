@@ -1,0 +1,19 @@
+// The desktop program's entry: Files/ beside the executable, the SDL platform, the main loop.
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
+#include "app/application.h"
+#include "app/paths.h"
+#include "platform/sdl/sdl_platform.h"
+
+int main() {
+  SDL_SetMainReady();
+  // Files/ is found beside the executable, whatever the current folder.
+  if (char* base = SDL_GetBasePath()) {
+    mw::setDataDirectory(base);
+    SDL_free(base);
+  }
+  mw::SdlPlatform platform;
+  if (!platform.ready()) return 1;
+  return mw::runMirthwick(platform);
+}

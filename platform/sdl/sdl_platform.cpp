@@ -1,0 +1,329 @@
+// The desktop platform on SDL2: window, presentation and pacing, events as window messages,
+// cursor, icons, and the X11 desktop capture.
+#include "platform/sdl/sdl_platform.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "gfx/png_codec.h"
+#include "gfx/resources.h"
+#include "platform/sdl/key_map.h"
+#include "platform/sdl/x11_capture.h"
+#include "platform/sdl/x11_window.h"
+
+namespace mw {
+
+namespace {
+
+// The menu cursor's hot spot: the middle of its 32 x 32 picture.
+constexpr int CURSOR_HOT_X = 16;
+constexpr int CURSOR_HOT_Y = 16;
+// The last stretch before a present is spun through rather than slept.
+constexpr int64_t SPIN_MARGIN_US = 300;
+
+bool decodeEmbedded(int number, Image& out) {
+  const ResourceBytes picture = iconResource(number);
+  return picture.size > 0 && decodePng(picture.bytes, picture.size, out) && out.width > 0 && out.height > 0;
+}
+
+// A surface over an image's pixels (0xAARRGGBB is SDL's ARGB8888); it borrows the pixels.
+SDL_Surface* surfaceOf(Image& image) {
+  return SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.data(), image.width, image.height, 32, image.width * 4,
+                                            SDL_PIXELFORMAT_ARGB8888);
+}
+
+int refreshRateOf(int display) {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() : pacer_(0, 1) {
+  // The first click on the window counts as a click, and losing focus leaves the window alone.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  installX11ErrorGuard();
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
+    return;
+  }
+  ready_ = true;
+  SDL_StopTextInput();  // keys only; no text input or input method
+  if (SDL_GetDisplayBounds(0, &screen_) != 0) screen_ = SDL_Rect{0, 0, 0, 0};
+  pacer_ = FramePacer(refreshRateOf(0), SDL_GetPerformanceFrequency());
+}
+
+SdlPlatform::~SdlPlatform() {
+  audio_.close();
+  if (menuCursor_) SDL_FreeCursor(menuCursor_);
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  if (ready_) SDL_Quit();
+}
+
+bool SdlPlatform::captureScreen(ScreenCapture& out) {
+  out = ScreenCapture{};
+  if (!captureX11Screen(screen_.x, screen_.y, screen_.w, screen_.h, out)) {
+    // No X display to read (a Wayland session without XWayland, say) or none that answered: a
+    // black desktop of the display's size, so the program still runs.
+    if (!warnedNoCapture_) {
+      std::fprintf(stderr, "Mirthwick: no X display to photograph the desktop from; it shows black.\n");
+      warnedNoCapture_ = true;
+    }
+    if (screen_.w <= 0 || screen_.h <= 0) return false;
+    out.width = screen_.w;
+    out.height = screen_.h;
+    out.pixels.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0xFF000000u);
+  }
+  lastCapture_ = out;
+  return true;
+}
+
+void SdlPlatform::createWindow(int width, int height) {
+  if (!ready_) return;
+  if (width <= 0 || height <= 0) {
+    width = std::max(screen_.w, 1);
+    height = std::max(screen_.h, 1);
+  }
+  // Hidden until the first presentation: the second photograph is taken meanwhile and must not
+  // show this window.
+  window_ = SDL_CreateWindow("Mirthwick", screen_.x, screen_.y, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: no window: %s\n", SDL_GetError());
+    return;
+  }
+  createRenderer();
+  setIcons();
+  audio_.open();
+}
+
+void SdlPlatform::setIcons() {
+  Image small, large;
+  const bool haveSmall = decodeEmbedded(101, small);
+  const bool haveLarge = decodeEmbedded(103, large);
+  Image* preferred = haveLarge ? &large : haveSmall ? &small : nullptr;
+  if (preferred == nullptr) return;
+  if (SDL_Surface* surface = surfaceOf(*preferred)) {
+    SDL_SetWindowIcon(window_, surface);
+    SDL_FreeSurface(surface);
+  }
+  // SDL sets one icon; on X11 the window gets both sizes, as the two icons of a window class.
+  const Image* both[2] = {&small, &large};
+  if (haveSmall && haveLarge) setX11WindowIcons(window_, both, 2);
+}
+
+void SdlPlatform::createRenderer() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
+  textureWidth_ = textureHeight_ = 0;
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
+  guardX11Window(window_);
+  if (renderer_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: no renderer: %s\n", SDL_GetError());
+    return;
+  }
+  pacer_.restart();
+}
+
+bool SdlPlatform::ensureTexture(int width, int height) {
+  if (renderer_ == nullptr) return false;
+  if (texture_ && textureWidth_ == width && textureHeight_ == height) return true;
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (texture_ == nullptr) {
+    textureWidth_ = textureHeight_ = 0;
+    return false;
+  }
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);  // the top byte is not alpha
+  // The frame maps onto the window pixel for pixel; should a window manager size the window
+  // differently, the frame is scaled to fit and mouse positions with it.
+  SDL_RenderSetLogicalSize(renderer_, width, height);
+  textureWidth_ = width;
+  textureHeight_ = height;
+  return true;
+}
+
+void SdlPlatform::setPresentation(bool windowed) {
+  if (window_ == nullptr) return;
+  if (windowed) {
+    // A borderless window of the screen's size at the screen's corner.
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowSize(window_, screen_.w > 0 ? screen_.w : textureWidth_, screen_.h > 0 ? screen_.h : textureHeight_);
+    SDL_SetWindowPosition(window_, screen_.x, screen_.y);
+  } else {
+    // Covers the display at its current mode: no mode change.
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  // A new texture for the new presentation, and the present interval measured anew.
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
+  textureWidth_ = textureHeight_ = 0;
+  if (renderer_) SDL_RenderSetVSync(renderer_, 1);
+  pacer_.restart();
+
+  if (!shown_) {
+    shown_ = true;
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+    // Until the first frame is drawn, the window shows the photograph it covers.
+    if (!lastCapture_.pixels.empty()) present(lastCapture_.pixels.data(), lastCapture_.width, lastCapture_.height);
+    lastCapture_ = ScreenCapture{};
+  }
+}
+
+void SdlPlatform::waitUntil(uint64_t tick) {
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const auto microsecondsLeft = [&] {
+    const uint64_t now = SDL_GetPerformanceCounter();
+    return now >= tick ? 0 : static_cast<int64_t>((tick - now) * 1'000'000 / frequency);
+  };
+  // Whole milliseconds asleep, then the rest of the bulk in microseconds, leaving a short margin
+  // to spin through, since a sleep may overshoot.
+  if (const int64_t left = microsecondsLeft(); left >= 2000) SDL_Delay(static_cast<Uint32>(left / 1000 - 1));
+  if (const int64_t left = microsecondsLeft(); left > SPIN_MARGIN_US) {
+    std::this_thread::sleep_for(std::chrono::microseconds(left - SPIN_MARGIN_US));
+  }
+  while (microsecondsLeft() > 0) {
+  }
+}
+
+void SdlPlatform::present(const uint32_t* pixels, int width, int height) {
+  if (renderer_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+  if (ensureTexture(width, height)) {
+    void* locked = nullptr;
+    int pitch = 0;
+    // A failed lock skips the copy; the texture then shows what it held.
+    if (SDL_LockTexture(texture_, nullptr, &locked, &pitch) == 0) {
+      auto* target = static_cast<uint8_t*>(locked);
+      for (int row = 0; row < height; ++row) {
+        std::memcpy(target + static_cast<size_t>(row) * static_cast<size_t>(pitch),
+                    pixels + static_cast<size_t>(row) * static_cast<size_t>(width), static_cast<size_t>(width) * 4);
+      }
+      SDL_UnlockTexture(texture_);
+    }
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  }
+  waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
+  SDL_RenderPresent(renderer_);
+  // The renderer's own vsync did not hold the period: pace here alone.
+  if (pacer_.presented(SDL_GetPerformanceCounter())) SDL_RenderSetVSync(renderer_, 0);
+}
+
+bool SdlPlatform::peekMessage(WindowMessage& out) {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (translate(event, out)) return true;
+  }
+  // Another client destroyed the window.
+  if (x11WindowGone()) return reportDestroyed(out);
+  return false;
+}
+
+bool SdlPlatform::reportDestroyed(WindowMessage& out) {
+  if (destroyed_) return false;  // reported once, however it was learnt
+  destroyed_ = true;
+  out = WindowMessage{WM_DESTROY, 0, 0};
+  return true;
+}
+
+bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const uint32_t vk = virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode);
+      if (vk == 0) return false;
+      out = WindowMessage{event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0};
+      return true;
+    }
+    case SDL_MOUSEMOTION: {
+      uint32_t buttons = 0;
+      if (event.motion.state & SDL_BUTTON_LMASK) buttons |= MK_LBUTTON;
+      if (event.motion.state & SDL_BUTTON_RMASK) buttons |= MK_RBUTTON;
+      out = WindowMessage{WM_MOUSEMOVE, buttons, packPoint(event.motion.x, event.motion.y)};
+      return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      const int32_t where = packPoint(event.button.x, event.button.y);
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        out = WindowMessage{down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0u, where};
+        return true;
+      }
+      if (event.button.button == SDL_BUTTON_RIGHT) {
+        out = WindowMessage{down ? WM_RBUTTONDOWN : WM_RBUTTONUP, down ? MK_RBUTTON : 0u, where};
+        return true;
+      }
+      return false;
+    }
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+      return false;
+    case SDL_QUIT:
+      break;
+    case SDL_RENDER_DEVICE_RESET:
+      // The renderer is gone with its device: build both anew.
+      if (window_) createRenderer();
+      return false;
+    case SDL_RENDER_TARGETS_RESET:
+      return false;
+    default:
+      return false;
+  }
+  // Closing the window (or a quit request to the process, such as SIGTERM) destroys it.
+  return reportDestroyed(out);
+}
+
+void SdlPlatform::captureMouse(bool captured) { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }
+
+void SdlPlatform::showMenuCursor(bool visible) {
+  const int state = visible ? 1 : 0;
+  if (state == cursorState_) return;  // called every frame; the cursor changes rarely
+  cursorState_ = state;
+  if (!visible) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  if (menuCursor_ == nullptr) {
+    Image picture;
+    if (decodeEmbedded(13, picture)) {
+      if (SDL_Surface* surface = surfaceOf(picture)) {
+        const int hotX = std::min(CURSOR_HOT_X, picture.width - 1);
+        const int hotY = std::min(CURSOR_HOT_Y, picture.height - 1);
+        menuCursor_ = SDL_CreateColorCursor(surface, hotX, hotY);
+        SDL_FreeSurface(surface);
+      }
+    }
+    if (menuCursor_ == nullptr) menuCursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  }
+  if (menuCursor_) SDL_SetCursor(menuCursor_);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+void SdlPlatform::attachSound(int slot, const uint8_t* bytes, uint32_t length) { audio_.attach(slot, bytes, length); }
+
+void SdlPlatform::playSound(int slot, int level, bool looping) { audio_.play(slot, level, looping); }
+
+void SdlPlatform::stopSound(int slot) { audio_.stop(slot); }
+
+void SdlPlatform::showError(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+}
+
+void SdlPlatform::sleepMs(int milliseconds) {
+  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+}
+
+}  // namespace mw

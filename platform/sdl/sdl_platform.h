@@ -1,0 +1,62 @@
+// The desktop platform: one SDL2 window over the screen, X11 screen capture, SDL2_mixer sound.
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/platform.h"
+#include "platform/sdl/frame_pacer.h"
+#include "platform/sdl/sdl_audio.h"
+
+namespace mw {
+
+class SdlPlatform : public Platform {
+ public:
+  SdlPlatform();
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // False when SDL's video could not start (no display at all); the program cannot run then.
+  bool ready() const { return ready_; }
+
+  bool captureScreen(ScreenCapture& out) override;
+  void createWindow(int width, int height) override;
+  bool peekMessage(WindowMessage& out) override;
+  void setPresentation(bool windowed) override;
+  void present(const uint32_t* pixels, int width, int height) override;
+  void captureMouse(bool captured) override;
+  void showMenuCursor(bool visible) override;
+  void attachSound(int slot, const uint8_t* bytes, uint32_t length) override;
+  void playSound(int slot, int level, bool looping) override;
+  void stopSound(int slot) override;
+  void showError(const char* text, const char* caption) override;
+  void sleepMs(int milliseconds) override;
+
+ private:
+  bool translate(const SDL_Event& event, WindowMessage& out);
+  bool reportDestroyed(WindowMessage& out);
+  void createRenderer();
+  bool ensureTexture(int width, int height);
+  void setIcons();
+  void waitUntil(uint64_t tick);
+
+  bool ready_ = false;
+  SDL_Rect screen_{0, 0, 0, 0};  // the display the window covers, in desktop coordinates
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0;
+  int textureHeight_ = 0;
+  bool shown_ = false;
+  bool destroyed_ = false;  // the window's destruction has been reported once
+  SDL_Cursor* menuCursor_ = nullptr;
+  int cursorState_ = -1;  // -1 unknown, 0 hidden, 1 menu cursor shown
+  bool warnedNoCapture_ = false;
+  ScreenCapture lastCapture_;  // shown when the window appears, until the first frame is ready
+  FramePacer pacer_;
+  SdlAudio audio_;
+};
+
+}  // namespace mw
