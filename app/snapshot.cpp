@@ -4,12 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 #include "app/paths.h"
 #include "app/screen.h"
+#include "gfx/png_codec.h"
 
 namespace mw {
 
@@ -131,9 +130,7 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
-  std::ifstream file(dataPath(SNAPSHOT_FILE), std::ios::binary);
-  std::vector<uint8_t> bytes;
-  if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> bytes = readFileBytes(dataPath(SNAPSHOT_FILE));
   Image loaded;
   decodeBmp(bytes.data(), bytes.size(), loaded);
   desktop = std::move(loaded);

@@ -33,6 +33,11 @@ diff -u "$work/a/last.json" "$work/b/last.json"
 grep -q '"quit": true' "$work/a/last.json"
 grep -q '"presentation": "windowed"' "$work/a/first.json"
 cmp "$work/a/shot.png" "$work/b/shot.png"
+# A picture given with --desktop becomes the screen, through the snapshot file.
+printf 'step\ndump desk.json\ndesktop desk.png\n' > "$work/desk-script"
+(cd "$work/a" && "$build/mirthwick-sim" --seed 1 --desktop "$work/a/shot.png" --data "$work" "$work/desk-script")
+grep -A2 '"desktop"' "$work/a/desk.json" | grep -q '"width": 640'
+cmp "$work/a/shot.png" "$work/a/desk.png"
 # A bad line stops the run with exit code 2 and names the line.
 set +e
 printf 'step\nwobble\n' | "$build/mirthwick-sim" --seed 1 --screen 64x64 --data "$work" 2> "$work/err"
