@@ -25,9 +25,13 @@ TEST(SwordStroke, ReachDependsOnTheFacings) {
     Soldier& a = w.hunter(ArmyId::Green, 100.0f, 300.0f, k.facing, 0);
     a.engaged = 1;
     w.add(ArmyId::Blue, k.x, 300.0f, k.targetFacing);
+    const std::vector<int> d = randomValues(5, 2);
     resolveStrike(*w, StrikeSource::GreenSwing, 0);
     EXPECT_EQ(w.blue().soldiers[0].health, k.lands ? 9 : 10) << int(k.facing) << int(k.targetFacing) << " " << k.x;
     EXPECT_EQ(a.struck, k.lands ? 1 : 0);
+    // The sword sound's draw is made only when the stroke lands; a miss is silent.
+    EXPECT_EQ(std::rand(), d[k.lands ? 1 : 0]) << k.x;
+    EXPECT_EQ(w.sounds(), (k.lands ? Sounds{{swordFor(d[0]), SWORD_LEVEL}} : Sounds{})) << k.x;
   }
 }
 

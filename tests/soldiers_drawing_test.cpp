@@ -152,6 +152,17 @@ TEST(HealthBar, LengthColourAndPlaceFollowHealthAndArmy) {
   EXPECT_EQ(w.blue().barColour[2], 0);
 }
 
+TEST(HealthBar, DrawnWhereTheSoldierStoodBeforeItMoves) {
+  SoldierWorld w(300, 200);
+  Soldier& s = w.add(ArmyId::Green, 100.0f, 50.0f);
+  s.wandering = 1;
+  s.vx = 1.5f;
+  seedForDraws(150, 400);
+  updateArmy(*w, ArmyId::Green);
+  EXPECT_EQ(s.x, 101.5f);
+  EXPECT_EQ(span(w, 47, 0xFF00FF00), std::make_pair(102, 135));
+}
+
 TEST(HealthBar, OnlyDrawnWellInsideTheScreenButAlwaysComputed) {
   const struct {
     float x, y;

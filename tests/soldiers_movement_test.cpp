@@ -76,7 +76,7 @@ TEST(Pursuit, ReachAndApproachNearTheTarget) {
 
 TEST(Pursuit, EngagedSoldiersSwingAtTheirOwnPace) {
   SoldierWorld w;
-  Soldier& s = w.hunter(ArmyId::Green, 190.0f, 300.0f, 1, 0);
+  Soldier& s = w.hunter(ArmyId::Green, 190.0f, 300.0f, 0, 0);  // in reach: keeps facing left
   s.wandering = 1;
   s.vx = 1.5f;
   w.add(ArmyId::Blue, 200.0f, 300.0f, 0);
@@ -84,7 +84,7 @@ TEST(Pursuit, EngagedSoldiersSwingAtTheirOwnPace) {
   for (int k = 0; k < 10; ++k) updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(s.vx, 0.0f);
   EXPECT_EQ(s.x, 190.0f);
-  EXPECT_EQ(swing.x, 190.0f);
+  EXPECT_EQ(std::tie(swing.x, swing.y, swing.facing), std::make_tuple(190.0f, 300.0f, uint8_t{0}));
   EXPECT_EQ(swing.frame, 1);  // 10 steps a frame for a sword: 50 a stroke
   for (int k = 0; k < 40; ++k) updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(swing.frame, 0);
