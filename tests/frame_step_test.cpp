@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "app/input.h"
 #include "app/screen.h"
 #include "app/snapshot.h"
 #include "sim/dump.h"
@@ -130,6 +131,17 @@ TEST(Simulator, SameScriptAndSeedGiveTheSameDump) {
   }
   EXPECT_EQ(dumps[0], dumps[1]);
   EXPECT_NE(dumps[0].find("\"presentation\": \"windowed\""), std::string::npos);
+}
+
+TEST(Simulator, NumbersAreDecimalOrHexNeverOctal) {
+  test::SimRun run;
+  run.run("move 010 0x14\nkeydown 010\nkeydown 0x20\nstep");
+  EXPECT_EQ(MouseState.x, 10);
+  EXPECT_EQ(MouseState.y, 20);
+  EXPECT_EQ(KeyStates[10], 1);
+  EXPECT_EQ(KeyStates[8], 0);
+  EXPECT_EQ(KeyStates[0x20], 1);
+  EXPECT_THROW(run.sim->runLine("keydown 0x"), std::runtime_error);
 }
 
 TEST(Simulator, BadLinesStopTheScriptNamingTheLine) {
