@@ -10,6 +10,12 @@
 #include "app/screen.h"
 #include "gfx/png_codec.h"
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace mw {
 
 int32_t screenWidth = 0;
@@ -34,6 +40,28 @@ uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
+// Opens the snapshot for writing, readable and writable by its owner only. The photo may show
+// private things: where the system allows, the file is created with those permissions, so nobody
+// else can open it even in the moment before they are set; an older file is narrowed before
+// anything is written into it.
+std::FILE* openOwnerOnly(const std::string& path) {
+#if defined(__unix__) || defined(__APPLE__)
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) return nullptr;
+  (void)::fchmod(fd, S_IRUSR | S_IWUSR);
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+#else
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return nullptr;
+  std::error_code ignored;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::replace, ignored);
+  return file;
+#endif
+}
+
 }  // namespace
 
 std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
@@ -55,13 +83,8 @@ std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
 }
 
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = openOwnerOnly(path);
   if (file == nullptr) return false;
-  // The photo may show private things: only its owner may read it.
-  std::error_code ignored;
-  std::filesystem::permissions(path,
-                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace, ignored);
   const std::vector<uint8_t> header = snapshotHeader(capture.width, capture.height);
   std::fwrite(header.data(), 1, header.size(), file);
   // Rows bottom first; each pixel blue, green, red and a reserved byte, which is what a

@@ -1,4 +1,5 @@
 // mirthwick-sim: runs the program headless from a script, for tests, replays and bug reports.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -58,8 +59,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--seed") {
       const std::string seed = value();
       char* end = nullptr;
-      const unsigned long n = std::strtoul(seed.c_str(), &end, 0);
-      if (seed.empty() || *end != '\0' || n > 0xFFFFFFFFul) {
+      // Decimal, or hexadecimal after 0x, as numbers in scripts are.
+      const bool hex = seed.size() > 1 && seed[0] == '0' && (seed[1] == 'x' || seed[1] == 'X');
+      const unsigned long n = std::strtoul(seed.c_str(), &end, hex ? 16 : 10);
+      if (seed.empty() || !std::isdigit(static_cast<unsigned char>(seed[0])) || *end != '\0' || n > 0xFFFFFFFFul) {
         std::fprintf(stderr, "mirthwick-sim: bad seed %s\n", seed.c_str());
         return 2;
       }

@@ -82,11 +82,14 @@ ScreenCapture screenFor(const SimOptions& options) {
   return syntheticDesktop(options.screenWidth, options.screenHeight);
 }
 
+// Decimal, or hexadecimal after 0x; a leading zero does not make a number octal.
 int parseInt(const std::string& word) {
+  const size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+') ? 1 : 0;
+  const bool hex = word.size() > digits + 1 && word[digits] == '0' && (word[digits + 1] == 'x' || word[digits + 1] == 'X');
   size_t used = 0;
   int value = 0;
   try {
-    value = std::stoi(word, &used, 0);
+    value = std::stoi(word, &used, hex ? 16 : 10);
   } catch (const std::exception&) {
     used = 0;
   }

@@ -23,8 +23,9 @@ struct Loop {
     const std::vector<SoundEvent>& log = platform.soundLog();
     for (; seen < log.size(); ++seen) {
       EXPECT_EQ(log[seen].slot, static_cast<int>(SoundSlot::Burning));
-      ops.push_back(std::string(soundOpName(log[seen].op)) +
-                    (log[seen].op == SoundEvent::Op::Stop ? "" : " " + std::to_string(log[seen].level)));
+      std::string op = soundOpName(log[seen].op);
+      if (log[seen].op != SoundEvent::Op::Stop) op.append(" ").append(std::to_string(log[seen].level));
+      ops.push_back(op);
     }
     return ops;
   }

@@ -29,7 +29,7 @@ void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
 // A canonical 44-byte header with the given format fields, data length n, then the samples.
 std::vector<uint8_t> wavFile(const std::vector<uint8_t>& samples, uint32_t n, uint16_t channels = 2,
                              uint32_t rate = 44100) {
-  std::vector<uint8_t> b(44, 0);
+  std::vector<uint8_t> b(44 + samples.size(), 0);
   const char* tags[] = {"RIFF", "WAVE", "fmt ", "data"};
   const size_t at[] = {0, 8, 12, 36};
   for (int t = 0; t < 4; ++t) std::copy(tags[t], tags[t] + 4, b.begin() + at[t]);
@@ -42,7 +42,7 @@ std::vector<uint8_t> wavFile(const std::vector<uint8_t>& samples, uint32_t n, ui
   put16(b, 32, static_cast<uint16_t>(channels * 2));
   put16(b, 34, 16);
   put32(b, 40, n);
-  b.insert(b.end(), samples.begin(), samples.end());
+  std::copy(samples.begin(), samples.end(), b.begin() + 44);
   return b;
 }
 

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "app/input.h"
 #include "app/screen.h"
 #include "app/snapshot.h"
 #include "sim/dump.h"
@@ -120,6 +121,26 @@ TEST(StartUp, EverythingStartsAtItsStartValue) {
   }
 }
 
+TEST(StartUp, RandomDrawsFollowTheSeedInRecordOrderAndAFrameDrawsItsArmyOrder) {
+  test::SimRun run(320, 200, 1234);
+  const World& w = run.sim->world();
+  // The lighter's flame first, then record by record across the three fire arrays.
+  std::srand(1234);
+  EXPECT_EQ(w.lighterFlame.frame, std::rand() % 4);
+  for (int32_t i = 0; i < FIRE_SLOTS; ++i) {
+    for (const FireArray* fires : {&w.lighterFires, &w.greenFires, &w.blueFires})
+      ASSERT_EQ(fires->fires[i].frame, std::rand() % 4) << "slot " << i;
+  }
+  // Nothing else draws before the first frame; a frame with both armies empty still draws the
+  // army order, then each army's two wandering draws.
+  int afterFrame[6];
+  for (int& value : afterFrame) value = std::rand();
+  std::srand(1234);
+  for (int k = 0; k < 1 + 3 * FIRE_SLOTS; ++k) std::rand();
+  run.run("step");
+  EXPECT_EQ(std::rand(), afterFrame[5]);
+}
+
 TEST(Simulator, SameScriptAndSeedGiveTheSameDump) {
   const std::string script = "move 200 150\nstep 5\npress right\nstep 3\nrelease right\nkeydown f11\nstep 4\n";
   std::string dumps[2];
@@ -130,6 +151,17 @@ TEST(Simulator, SameScriptAndSeedGiveTheSameDump) {
   }
   EXPECT_EQ(dumps[0], dumps[1]);
   EXPECT_NE(dumps[0].find("\"presentation\": \"windowed\""), std::string::npos);
+}
+
+TEST(Simulator, NumbersAreDecimalOrHexNeverOctal) {
+  test::SimRun run;
+  run.run("move 010 0x14\nkeydown 010\nkeydown 0x20\nstep");
+  EXPECT_EQ(MouseState.x, 10);
+  EXPECT_EQ(MouseState.y, 20);
+  EXPECT_EQ(KeyStates[10], 1);
+  EXPECT_EQ(KeyStates[8], 0);
+  EXPECT_EQ(KeyStates[0x20], 1);
+  EXPECT_THROW(run.sim->runLine("keydown 0x"), std::runtime_error);
 }
 
 TEST(Simulator, BadLinesStopTheScriptNamingTheLine) {

@@ -76,6 +76,16 @@ TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
   EXPECT_EQ(le32(b, 2), b.size());
   // A header for a width needing padding at 32 bits has none; the rule still rounds to 4 bytes.
   EXPECT_EQ(le32(snapshotHeader(7, 2), 34), 7u * 4 * 2);
+
+  // An older, world-readable file is narrowed too, whatever the umask.
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  const mode_t oldMask = umask(0);
+  const bool written = writeSnapshotFile(path, gradient(2, 2));
+  umask(oldMask);
+  ASSERT_TRUE(written);
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(readFileBytes(path).size(), 54u + 16u);
 }
 
 std::vector<uint8_t> bmp24(int w, int h, bool topDown) {

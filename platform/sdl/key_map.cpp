@@ -78,4 +78,15 @@ uint32_t virtualKeyFor(SDL_Keycode key, SDL_Scancode scancode) {
   return 0;
 }
 
+bool keyMessageFor(const SDL_KeyboardEvent& event, WindowMessage& out) {
+  const uint32_t vk = virtualKeyFor(event.keysym.sym, event.keysym.scancode);
+  if (vk == 0) return false;
+  if (event.type == SDL_KEYDOWN) {
+    const bool altWithoutCtrl = (event.keysym.mod & KMOD_ALT) != 0 && (event.keysym.mod & KMOD_CTRL) == 0;
+    if (event.keysym.sym == SDLK_F10 || altWithoutCtrl) return false;
+  }
+  out = WindowMessage{event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0};
+  return true;
+}
+
 }  // namespace mw

@@ -240,12 +240,8 @@ bool SdlPlatform::reportDestroyed(WindowMessage& out) {
 bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
   switch (event.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      const uint32_t vk = virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode);
-      if (vk == 0) return false;
-      out = WindowMessage{event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0};
-      return true;
-    }
+    case SDL_KEYUP:
+      return keyMessageFor(event.key, out);
     case SDL_MOUSEMOTION: {
       uint32_t buttons = 0;
       if (event.motion.state & SDL_BUTTON_LMASK) buttons |= MK_LBUTTON;

@@ -38,6 +38,11 @@ printf 'step\ndump desk.json\ndesktop desk.png\n' > "$work/desk-script"
 (cd "$work/a" && "$build/mirthwick-sim" --seed 1 --desktop "$work/a/shot.png" --data "$work" "$work/desk-script")
 grep -A2 '"desktop"' "$work/a/desk.json" | grep -q '"width": 640'
 cmp "$work/a/shot.png" "$work/a/desk.png"
+# Numbers are decimal (a leading zero does not make them octal) or 0x hexadecimal.
+printf 'keydown 010\nstep 3\ndump\n' | "$build/mirthwick-sim" --seed 08 --screen 64x64 --data "$work" > "$work/zero.json"
+printf 'keydown 10\nstep 3\ndump\n' | "$build/mirthwick-sim" --seed 0x8 --screen 64x64 --data "$work" > "$work/plain.json"
+cmp "$work/zero.json" "$work/plain.json"
+grep -A2 '"keys"' "$work/zero.json" | grep -q '^ *10$'
 # A bad line stops the run with exit code 2 and names the line.
 set +e
 printf 'step\nwobble\n' | "$build/mirthwick-sim" --seed 1 --screen 64x64 --data "$work" 2> "$work/err"

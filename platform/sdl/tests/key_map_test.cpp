@@ -47,5 +47,30 @@ TEST(KeyMap, OtherAlphabetsFallBackToKeyPositionAndUnknownKeysGiveNothing) {
   EXPECT_EQ(virtualKeyFor(SDLK_AUDIOPLAY, SDL_SCANCODE_AUDIOPLAY), 0u);
 }
 
+TEST(KeyMessage, SystemKeyPressesAreNotRecordedButReleasesAlwaysAre) {
+  const auto message = [](Uint32 type, SDL_Keycode key, Uint16 mod, WindowMessage& out) {
+    SDL_KeyboardEvent event{};
+    event.type = type;
+    event.keysym.sym = key;
+    event.keysym.mod = mod;
+    return keyMessageFor(event, out);
+  };
+  WindowMessage m;
+  ASSERT_TRUE(message(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE, m));
+  EXPECT_EQ(m.message, WM_KEYDOWN);
+  EXPECT_EQ(m.wParam, VK_RETURN);
+  EXPECT_TRUE(message(SDL_KEYDOWN, SDLK_SPACE, KMOD_LSHIFT, m));
+  EXPECT_TRUE(message(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT | KMOD_LCTRL, m));  // Ctrl+Alt is no system key
+  // Alt held, or F10: Windows sends these as system keys, which are not recorded.
+  EXPECT_FALSE(message(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT, m));
+  EXPECT_FALSE(message(SDL_KEYDOWN, SDLK_ESCAPE, KMOD_RALT, m));
+  EXPECT_FALSE(message(SDL_KEYDOWN, SDLK_F11, KMOD_LALT | KMOD_LSHIFT, m));
+  EXPECT_FALSE(message(SDL_KEYDOWN, SDLK_F10, KMOD_NONE, m));
+  ASSERT_TRUE(message(SDL_KEYUP, SDLK_RETURN, KMOD_LALT, m));
+  EXPECT_EQ(m.message, WM_KEYUP);
+  EXPECT_EQ(m.wParam, VK_RETURN);
+  EXPECT_FALSE(message(SDL_KEYDOWN, SDLK_AUDIOPLAY, KMOD_NONE, m));
+}
+
 }  // namespace
 }  // namespace mw
