@@ -26,7 +26,7 @@ done
 "$python" - "$work/run1" "$replays" "${UPDATE_GOLDEN:-0}" <<'PY'
 import difflib, json, sys
 run, replays, update = sys.argv[1], sys.argv[2], sys.argv[3] == "1"
-SECTIONS = ["frame", "quit", "world", "green", "blue"]
+SECTIONS = ["frame", "quit", "world", "green", "blue", "sounds"]
 
 def load(path):
     with open(path) as f:
