@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <new>
 
+#include "app/files.h"
 #include "app/paths.h"
 #include "app/screen.h"
-#include "gfx/png_codec.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>

@@ -3,8 +3,6 @@
 
 #include <spng.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace mw {
@@ -73,19 +71,6 @@ std::vector<uint8_t> encodePng(const uint32_t* pixels, int32_t width, int32_t he
   std::vector<uint8_t> png(static_cast<uint8_t*>(buffer), static_cast<uint8_t*>(buffer) + length);
   std::free(buffer);
   return png;
-}
-
-std::vector<uint8_t> readFileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return {};
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
 }
 
 }  // namespace mw

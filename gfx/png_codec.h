@@ -2,7 +2,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "gfx/image.h"
@@ -14,9 +13,5 @@ namespace mw {
 bool decodePng(const uint8_t* bytes, size_t size, Image& out);
 // Encodes width x height 0xAARRGGBB pixels as an 8-bit RGBA PNG; opaque forces alpha 255.
 std::vector<uint8_t> encodePng(const uint32_t* pixels, int32_t width, int32_t height, bool opaque);
-// Reads a whole file; empty when it cannot be read.
-std::vector<uint8_t> readFileBytes(const std::string& path);
-// Writes a whole file; false on failure.
-bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace mw

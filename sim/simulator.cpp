@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/files.h"
 #include "app/input.h"
 #include "app/paths.h"
 #include "app/screen.h"

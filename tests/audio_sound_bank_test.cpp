@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/files.h"
 #include "audio/sound_bank.h"
-#include "gfx/png_codec.h"
 #include "platform/headless/headless_platform.h"
 #include "sim/dump.h"
 #include "tests/test_support.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/files.h"
 #include "app/paths.h"
 #include "app/screen.h"
 #include "app/snapshot.h"
-#include "gfx/png_codec.h"
 #include "platform/headless/headless_platform.h"
 #include "tests/test_support.h"
 

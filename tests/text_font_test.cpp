@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/files.h"
 #include "app/screen.h"
 #include "gfx/images.h"
 #include "gfx/png_codec.h"
