@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <new>
 
+#include "app/capture_notice.h"
 #include "app/files.h"
 #include "app/paths.h"
 #include "app/screen.h"
@@ -100,7 +101,9 @@ bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
 void captureDesktop(Platform& platform) {
   ScreenCapture capture;
   try {
-    if (!platform.captureScreen(capture) || capture.width <= 0 || capture.height <= 0 ||
+    const bool captured = platform.captureScreen(capture);
+    setCaptureNotice(capture.notice);
+    if (!captured || capture.width <= 0 || capture.height <= 0 ||
         capture.pixels.size() != static_cast<size_t>(capture.width) * capture.height) {
       capture = ScreenCapture{};  // nothing usable: an empty picture, as an empty clipboard gives
     }
@@ -108,7 +111,7 @@ void captureDesktop(Platform& platform) {
     platform.showError("Unable to Allocate Bitmap Memory", "Error");
     return;
   }
-  if (!writeSnapshotFile(dataPath(SNAPSHOT_FILE), capture)) {
+  if (!writeSnapshotFile(snapshotPath(), capture)) {
     platform.showError("Unable to Create Bitmap File", "Error");
     return;
   }
@@ -153,7 +156,7 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
-  const std::vector<uint8_t> bytes = readFileBytes(dataPath(SNAPSHOT_FILE));
+  const std::vector<uint8_t> bytes = readFileBytes(snapshotPath());
   Image loaded;
   decodeBmp(bytes.data(), bytes.size(), loaded);
   desktop = std::move(loaded);
