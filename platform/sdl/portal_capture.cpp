@@ -5,6 +5,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -82,6 +84,28 @@ struct Bus {
 };
 
 }  // namespace
+
+void cropMonitor(const Image& picture, DesktopRect layout, DesktopRect monitor, ScreenCapture& out) {
+  int x0 = 0, y0 = 0, x1 = picture.width, y1 = picture.height;
+  if (layout.width > 0 && layout.height > 0 && monitor.width > 0 && monitor.height > 0) {
+    const double sx = static_cast<double>(picture.width) / layout.width;
+    const double sy = static_cast<double>(picture.height) / layout.height;
+    const auto at = [](double v, int high) { return std::clamp(static_cast<int>(std::lround(v)), 0, high); };
+    const int left = at((monitor.x - layout.x) * sx, picture.width);
+    const int top = at((monitor.y - layout.y) * sy, picture.height);
+    const int right = at((monitor.x + monitor.width - layout.x) * sx, picture.width);
+    const int bottom = at((monitor.y + monitor.height - layout.y) * sy, picture.height);
+    if (right > left && bottom > top) x0 = left, y0 = top, x1 = right, y1 = bottom;
+  }
+  out.width = x1 - x0;
+  out.height = y1 - y0;
+  out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const uint32_t* row = picture.pixels.data() + static_cast<size_t>(y0 + y) * picture.width + x0;
+    uint32_t* target = out.pixels.data() + static_cast<size_t>(y) * out.width;
+    for (int x = 0; x < out.width; ++x) target[x] = row[x] | 0xFF000000u;
+  }
+}
 
 std::string pathOfFileUri(const std::string& uri) {
   const std::string scheme = "file://";

@@ -122,25 +122,8 @@ bool SdlPlatform::capturePortal(ScreenCapture& out, std::string& reason) {
     return false;
   }
   // The picture spans every monitor at one scale: cut out the one the window covers.
-  const Image& picture = portalPicture_;
-  int x0 = 0, y0 = 0, x1 = picture.width, y1 = picture.height;
-  if (layout_.w > 0 && layout_.h > 0 && screen_.w > 0 && screen_.h > 0) {
-    const double sx = static_cast<double>(picture.width) / layout_.w;
-    const double sy = static_cast<double>(picture.height) / layout_.h;
-    x0 = std::clamp(static_cast<int>(std::lround((screen_.x - layout_.x) * sx)), 0, picture.width);
-    y0 = std::clamp(static_cast<int>(std::lround((screen_.y - layout_.y) * sy)), 0, picture.height);
-    x1 = std::clamp(static_cast<int>(std::lround((screen_.x + screen_.w - layout_.x) * sx)), x0, picture.width);
-    y1 = std::clamp(static_cast<int>(std::lround((screen_.y + screen_.h - layout_.y) * sy)), y0, picture.height);
-    if (x1 <= x0 || y1 <= y0) x0 = y0 = 0, x1 = picture.width, y1 = picture.height;
-  }
-  out.width = x1 - x0;
-  out.height = y1 - y0;
-  out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
-  for (int y = 0; y < out.height; ++y) {
-    const uint32_t* row = picture.pixels.data() + static_cast<size_t>(y0 + y) * picture.width + x0;
-    uint32_t* target = out.pixels.data() + static_cast<size_t>(y) * out.width;
-    for (int x = 0; x < out.width; ++x) target[x] = row[x] | 0xFF000000u;  // the photo is opaque
-  }
+  cropMonitor(portalPicture_, DesktopRect{layout_.x, layout_.y, layout_.w, layout_.h},
+              DesktopRect{screen_.x, screen_.y, screen_.w, screen_.h}, out);
   return true;
 }
 
