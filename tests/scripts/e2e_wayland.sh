@@ -5,6 +5,7 @@
 # scale 1, at scale 2 (one frame pixel per physical pixel), and with two outputs, where it covers
 # exactly one. Then without a portal, on XWayland: a black desktop with the reason on standard error
 # and on the screen. sway refuses to run as root, so as root the test runs as a throwaway user.
+# MW_SHOTS=FOLDER keeps the screenshots; MW_WRAP="gdb -batch -ex run -ex bt --args" wraps the program.
 # Usage: e2e_wayland.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 SELF=$(readlink -f "$0")
@@ -215,17 +216,17 @@ expect_shows() {  # OUTPUT PICTURE WHAT NAME: grim's shot of OUTPUT equals PICTU
   for _ in $(seq 20); do
     grim -o "$1" "$shot" 2>/dev/null
     result=$(difference "$shot" "$2")
-    if [ "${result%% *}" = 0 ]; then
-      # The statistics along the top edge show that the program's frame is there.
-      [ "$(convert "$shot" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" = \
-        "$(convert "$2" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" ] && fail "$3: no statistics text: is the program's frame shown?"
+    # The photo, under the statistics along the top edge: the program's own frames are shown.
+    if [ "${result%% *}" = 0 ] && [ "$(convert "$shot" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" != \
+        "$(convert "$2" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" ]; then
       keep_shot "$shot" "$4"
       echo "ok: $3 (output $1 matches $(basename "$2") pixel for pixel)"
       return 0
     fi
     sleep 0.5
   done
-  cp "$shot" "$WORK/../failed-$1.png" 2>/dev/null
+  keep_shot "$shot" "$4-failed"
+  [ "${result%% *}" = 0 ] && fail "$3: no statistics text on output $1: the program's frame is not shown"
   fail "$3: output $1 differs from $(basename "$2") in ${result% *} colour values (largest ${result#* })"
 }
 
