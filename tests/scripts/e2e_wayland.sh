@@ -29,6 +29,8 @@ if [ -z "${MW_WORK:-}" ]; then
   RUN_AS=()
   USER_MADE=""
   cleanup_root() {
+    # The portal's fixed file, should a failed run have left it, would stop every later portal.
+    [ -n "$USER_MADE" ] && [ "$(stat -c %U /tmp/out.png 2>/dev/null)" = "$USER_MADE" ] && rm -f /tmp/out.png
     [ -n "$USER_MADE" ] && userdel "$USER_MADE" >/dev/null 2>&1
     rm -rf "$WORK"
   }
