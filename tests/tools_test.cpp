@@ -173,3 +173,154 @@ TEST(Placing, ASoldierInAFreedSlotStartsWithAFreshTickAndWoundTime) {
 
 }  // namespace
 }  // namespace mw
+
+namespace mw {
+namespace {
+
+// One still fire in slot 0 of an array.
+Fire& stillFire(FireArray& fires, float x, float y, int32_t age = 0) {
+  fires.count = 1;
+  Fire& f = fires.fires[0];
+  f.x = x;
+  f.y = y;
+  f.vx = f.vy = 0.0f;
+  f.age = age;
+  return f;
+}
+
+TEST(Fires, LeaveTheScreenPastTheirBoundsAndDieOfAge) {
+  test::SimRun run(W, H);
+  World& w = run.sim->world();
+  const struct {
+    float x, y;
+    bool stays;
+  } bounds[] = {{-90.0f, 100.0f, true}, {-90.1f, 100.0f, false}, {W, 100.0f, true}, {W + 0.5f, 100.0f, false},
+                {100.0f, -90.0f, true}, {100.0f, -90.1f, false}, {100.0f, H, true}, {100.0f, H + 0.5f, false}};
+  for (const auto& b : bounds) {
+    stillFire(w.lighterFires, b.x, b.y);
+    advanceFires(w, w.lighterFires);
+    EXPECT_EQ(w.lighterFires.count, b.stays ? 1 : 0) << b.x << "," << b.y;
+  }
+  // A lighter fire lives 1500 steps, a soldier's 400.
+  for (int32_t start : {0, 1500 - w.soldierFireLife}) {
+    stillFire(w.greenFires, 600.0f, 300.0f, start);
+    for (int32_t k = start + 1; k < 1500; ++k) advanceFires(w, w.greenFires);
+    EXPECT_EQ(w.greenFires.count, 1);
+    advanceFires(w, w.greenFires);
+    EXPECT_EQ(w.greenFires.count, 0);
+  }
+}
+
+TEST(Lighter, PoursOneFirePerStepOneForAShortClickAndTheFlameThrowerThrowsUpAndLeft) {
+  test::SimRun run(W, H);
+  World& w = run.sim->world();
+  w.currentTool = Tool::Lighter;
+  run.run("click 600 400");
+  EXPECT_EQ(w.lighterFires.count, 1);
+  EXPECT_EQ(w.lighterFires.fires[0].x, 640.0f + w.lighterFires.fires[0].vx) << "born at x + 40, moved once";
+  w.flameThrower = 1;
+  run.run("move 1200 700\npress left\nstep 60\nrelease left\nstep");
+  ASSERT_EQ(w.lighterFires.count, 61);
+  for (int32_t i = 1; i < 61; ++i) {
+    const Fire& f = w.lighterFires.fires[i];
+    EXPECT_TRUE(f.vx >= -7.8f && f.vx <= -5.2f && f.vy >= -7.8f && f.vy <= -5.2f) << f.vx << "," << f.vy;
+  }
+  run.run("step 300");
+  EXPECT_EQ(w.lighterFires.count, 0) << "flamethrower fires leave through the top or the left";
+}
+
+TEST(Fires, PauseFreezesThemAndSilencesTheLoopWhichRestartsFromItsBeginning) {
+  test::SimRun run(W, H);
+  World& w = run.sim->world();
+  w.currentTool = Tool::Lighter;
+  run.run("click 600 400\nstep 3");
+  const Fire before = w.lighterFires.fires[0];
+  run.run(std::string(OPEN) + panelClick(388, 476) + "press right\nstep\nrelease right\nstep 20");
+  EXPECT_EQ(w.paused, 1);
+  EXPECT_EQ(w.lighterFires.fires[0].x, before.x) << "the panel opens before the fires move";
+  const float frozenX = w.lighterFires.fires[0].x;
+  run.run("step 10");
+  EXPECT_EQ(w.lighterFires.fires[0].x, frozenX);
+  EXPECT_EQ(w.burningLoopOn, 0);
+  run.run(std::string(OPEN) + panelClick(388, 476) + "press right\nstep\nrelease right\nstep");
+  std::vector<SoundEvent::Op> ops;
+  for (const SoundEvent& e : run.sim->platform().soundLog())
+    if (e.slot == static_cast<int>(SoundSlot::Burning) && (ops.empty() || ops.back() != e.op)) ops.push_back(e.op);
+  EXPECT_EQ(ops, (std::vector<SoundEvent::Op>{SoundEvent::Op::Loop, SoundEvent::Op::Stop, SoundEvent::Op::Loop}));
+}
+
+TEST(Fires, FlameSoldiersAimAtTheirTargetAndBurnTheirOwnArmyToo) {
+  test::SimRun run(W, H);
+  World& w = run.sim->world();
+  run.run("place green flame 300 300\nplace blue sword 500 300");
+  Soldier& s = w.green.soldiers[0];
+  s.target = 0;
+  launchSoldierFire(w, ArmyId::Green, s);
+  ASSERT_EQ(w.greenFires.count, 1);
+  const Fire& f = w.greenFires.fires[0];
+  EXPECT_EQ(f.age, 1100);
+  EXPECT_FLOAT_EQ(f.vx * f.vx + f.vy * f.vy, 1.0f);
+  EXPECT_EQ(s.struck, 1);
+  // The target stands exactly where the fire aims from: a defined velocity all the same.
+  Soldier& t = w.blue.soldiers[0];
+  t.x = s.x - 70.0f;
+  t.y = s.y + 20.0f;
+  launchSoldierFire(w, ArmyId::Green, s);
+  EXPECT_EQ(w.greenFires.fires[1].vx, 1.0f);
+  EXPECT_EQ(w.greenFires.fires[1].vy, 0.0f);
+  // A green fire passing over a green soldier burns it.
+  stillFire(w.greenFires, s.x - 90.0f + 12.0f, s.y - 50.0f + 20.0f);
+  advanceFires(w, w.greenFires);
+  EXPECT_EQ(w.green.count, 0);
+  EXPECT_EQ(plays(run, SoundSlot::Death).size(), 1u);
+}
+
+// Steps after the press (0 = the press's own step) on which the rifle fired.
+std::vector<uint64_t> shotSteps(test::SimRun& run, uint64_t pressFrame) {
+  std::vector<uint64_t> steps;
+  for (uint64_t f : plays(run, SoundSlot::M4, pressFrame - 1)) steps.push_back(f - pressFrame);
+  return steps;
+}
+
+TEST(Rifle, ShotTimingsOfTheThreeModes) {
+  const struct {
+    FireMode mode;
+    int32_t counter;
+    int held;  // steps the button stays down after the press step
+    std::vector<uint64_t> shots;
+  } cases[] = {{FireMode::Single, 0, 30, {0}},
+               {FireMode::Burst, 0, 0, {0, 4, 9}},
+               {FireMode::FullAuto, 0, 19, {0, 4, 9, 14, 19}},
+               {FireMode::FullAuto, 4, 5, {0, 0, 5}}};
+  for (const auto& c : cases) {
+    test::SimRun run(W, H);
+    World& w = run.sim->world();
+    w.currentTool = Tool::Rifle;
+    w.fireMode = c.mode;
+    w.shotFrameCounter = c.counter;
+    run.run("move 600 400\nstep\npress left\nstep " + std::to_string(c.held + 1) + "\nrelease left\nstep 30");
+    EXPECT_EQ(shotSteps(run, 2), c.shots) << static_cast<int>(c.mode) << " " << c.counter;
+  }
+}
+
+TEST(Rifle, FollowUpsScatterUpToNinePixelsAndAutoFireNeedsOneFullAutoPress) {
+  test::SimRun run(W, H);
+  World& w = run.sim->world();
+  w.currentTool = Tool::Rifle;
+  // A press in Single switched to Full-Auto while held fires nothing more: no Full-Auto press yet.
+  run.run("move 600 400\npress left\nstep\nkeydown space\nstep\nkeyup space\nstep\nkeydown space\nstep\n"
+          "keyup space\nstep 20\nrelease left\nstep");
+  EXPECT_EQ(w.fireMode, FireMode::FullAuto);
+  EXPECT_EQ(plays(run, SoundSlot::M4).size(), 1u);
+  // Once a Full-Auto press was made, the same sequence fires automatically.
+  run.run("click 600 400\nkeydown space\nstep\nkeyup space\nstep 10\npress left\nstep\nkeydown space\nstep\n"
+          "keyup space\nstep\nkeydown space\nstep\nkeyup space\nstep 300\nrelease left\nstep");
+  EXPECT_GT(plays(run, SoundSlot::M4).size(), 50u);
+  // Every follow-up landed within 9 pixels of the aim; the label showed for 25 steps after Space.
+  EXPECT_LE(std::abs(w.hitX - 600), 9);
+  EXPECT_LE(std::abs(w.hitY - 417), 9);
+  EXPECT_EQ(w.modeLabelTimer, 0);
+}
+
+}  // namespace
+}  // namespace mw
