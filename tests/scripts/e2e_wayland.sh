@@ -15,6 +15,7 @@ skip() { echo "SKIP: $*"; exit $SKIP; }
 # --- As root: a throwaway user runs the rest ----------------------------------------------------
 if [ -z "${MW_WORK:-}" ]; then
   BUILD=$(cd "${1:?build dir}" && pwd)
+  SOURCE=$(cd "${2:?source dir}" && pwd)
   [ -x "$BUILD/mirthwick" ] || skip "the desktop program was not built"
   for tool in sway swaybg grim wtype dbus-run-session pipewire convert /usr/bin/python3 \
       /usr/libexec/xdg-desktop-portal /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk; do
@@ -44,7 +45,7 @@ if [ -z "${MW_WORK:-}" ]; then
   mkdir -p "$WORK/home" "$WORK/run"
   chmod 700 "$WORK/run"
   [ -n "$USER_MADE" ] && chown -R "$USER_MADE:" "$WORK"
-  "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK/home" LANG=C.UTF-8 MW_WORK="$WORK" MW_WRAP="${MW_WRAP:-}" MW_SHOTS="${MW_SHOTS:-}" \
+  "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK/home" LANG=C.UTF-8 MW_WORK="$WORK" MW_SOURCE="$SOURCE" MW_WRAP="${MW_WRAP:-}" MW_SHOTS="${MW_SHOTS:-}" \
     XDG_RUNTIME_DIR="$WORK/run" bash "$SELF"
   exit $?
 fi
@@ -280,6 +281,30 @@ xwayland disable"
   start_app
   expect_shows HEADLESS-1 "$WORK/before2.png" "scale 2" scale2
   expect_window_on HEADLESS-1 "scale 2"
+  # A hammer blow at (320, 180) in desktop units lands at (640, 360) in frame pixels: the crack is
+  # stamped there (its middle 20 right and 25 below the mouse). The pointer then waits in the
+  # bottom-right corner, where the hammer is drawn off the screen.
+  python3 "$MW_SOURCE/tests/scripts/wl_pointer.py" 640 360 move 320 180 sleep 0.4 press sleep 0.4 release \
+    sleep 0.3 move 639 359 sleep 0.5 || fail "scale 2: the virtual pointer did not work"
+  grim -o HEADLESS-1 "$WORK/struck.png"
+  keep_shot "$WORK/struck.png" scale2-struck
+  convert "$WORK/struck.png" -depth 8 "rgb:$WORK/a.rgb" && convert "$WORK/before2.png" -depth 8 "rgb:$WORK/b.rgb"
+  /usr/bin/python3 - "$WORK/a.rgb" "$WORK/b.rgb" $W $H <<'PY' || fail "scale 2: the blow did not land under the pointer"
+import sys
+a, b, w, h = open(sys.argv[1], 'rb').read(), open(sys.argv[2], 'rb').read(), int(sys.argv[3]), int(sys.argv[4])
+xs, ys = [], []
+for y in range(40, h - 12):
+    row = (y * w) * 3
+    for x in range(w - 12):
+        if a[row + x * 3:row + x * 3 + 3] != b[row + x * 3:row + x * 3 + 3]:
+            xs.append(x); ys.append(y)
+if not xs:
+    print('no crack on the screen'); sys.exit(1)
+cx, cy = (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
+print('crack from (%d, %d) to (%d, %d), its middle at (%d, %d)' % (min(xs), min(ys), max(xs), max(ys), cx, cy))
+sys.exit(0 if abs(cx - 660) <= 40 and abs(cy - 385) <= 40 else 1)
+PY
+  echo "ok: scale 2: a click lands where the pointer is"
   expect_size $W $H
   quit_with_escape "scale 2"
   stop_session
@@ -313,22 +338,24 @@ expect_black_with_reason() {  # WHAT REASON NAME
     fail "$1: standard error does not name the reason \"$2\""
   grim -o HEADLESS-1 "$WORK/black.png"
   keep_shot "$WORK/black.png" "$3"
-  # Black but for the white notice in the middle.
+  # Black but for the white notice in the middle and the tool in hand at the mouse (at most one
+  # 256 x 256 picture), below the statistics.
   convert "$WORK/black.png" -depth 8 "rgb:$WORK/black.rgb"
   /usr/bin/python3 - "$WORK/black.rgb" $W $H <<'PY' || fail "$1: the screen is not black with the notice in the middle"
 import sys
 d, w, h = open(sys.argv[1], 'rb').read(), int(sys.argv[2]), int(sys.argv[3])
-white = other = 0
+white = 0
+box = [w, h, -1, -1]
 for y in range(40, h):
-    for x in range(256 if y < 256 else 0, w):
+    for x in range(w):
         p = d[(y * w + x) * 3:(y * w + x) * 3 + 3]
-        if p == b'\xff\xff\xff':
+        if p == b'\xff\xff\xff' and abs(y - h // 2) < 60:
             white += 1
-            if abs(y - h // 2) > 60: other += 1
         elif p != b'\0\0\0':
-            other += 1
-print('white notice pixels: %d, others: %d' % (white, other))
-sys.exit(0 if white > 500 and other == 0 else 1)
+            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
+other = (box[2] - box[0] + 1, box[3] - box[1] + 1) if box[2] >= 0 else (0, 0)
+print('white notice pixels: %d; anything else within %dx%d' % (white, other[0], other[1]))
+sys.exit(0 if white > 500 and other[0] <= 256 and other[1] <= 256 else 1)
 PY
   echo "ok: $1: black, the reason on standard error and on the screen"
 }
