@@ -71,6 +71,7 @@ int32_t pixelOf(float coordinate) {
 void drawSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t facing) {
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
+  noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
   for (int32_t r = k.rL; r < k.rH; ++r) {
     uint32_t* row = canvas.pixels + static_cast<size_t>(y + r) * static_cast<size_t>(canvas.width);
     for (int32_t c = k.cL; c < k.cH; ++c) {
@@ -83,6 +84,7 @@ void drawSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t
 void drawFlameSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t facing) {
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
+  noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
   for (int32_t r = k.rL; r < k.rH; ++r) {
     uint32_t* row = canvas.pixels + static_cast<size_t>(y + r) * static_cast<size_t>(canvas.width);
     for (int32_t c = k.cL; c < k.cH; ++c) {
