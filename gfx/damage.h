@@ -24,6 +24,8 @@ class DamageGrid {
   void add(const DamageGrid& other);
 
   bool any() const { return any_; }
+  // The number of damaged tiles.
+  int64_t count() const;
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   int32_t columns() const { return columns_; }
@@ -36,6 +38,7 @@ class DamageGrid {
   void forEachRun(F&& f) const {
     if (!any_) return;
     for (int32_t row = 0; row < rows_; ++row) {
+      if (rowMarked_[static_cast<std::size_t>(row)] == 0) continue;
       const uint8_t* tiles = tiles_.data() + static_cast<std::size_t>(row) * columns_;
       const int32_t y0 = row * DAMAGE_TILE;
       const int32_t y1 = y0 + DAMAGE_TILE < height_ ? y0 + DAMAGE_TILE : height_;
@@ -58,7 +61,8 @@ class DamageGrid {
   int32_t columns_ = 0;
   int32_t rows_ = 0;
   bool any_ = false;
-  std::vector<uint8_t> tiles_;  // rows x columns, 1 where damaged
+  std::vector<uint8_t> tiles_;      // rows x columns, 1 where damaged
+  std::vector<uint8_t> rowMarked_;  // per tile row, 1 when any of its tiles may be damaged
 };
 
 }  // namespace mw

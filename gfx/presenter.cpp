@@ -115,14 +115,17 @@ void present(Presenter& presenter, bool full) {
     p.rebuildAll = true;
   } else {
     p.changed.clear();
-    if (!p.shownValid) {
-      p.shown = p.frameBuffer;  // same size: no allocation
+    p.rebuilt.add(p.drawn);
+    // Most of the screen is in question (a battle all over it): comparing would cost more than it
+    // saves, so the whole frame is handed over and the shown copy is dropped.
+    const bool mostly = p.rebuilt.count() * 2 > static_cast<int64_t>(p.rebuilt.columns()) * p.rebuilt.rows();
+    if (mostly || !p.shownValid) {
       p.changed.push_back(PresentRect{0, 0, screenWidth, screenHeight});
-      p.shownValid = true;
+      if (!mostly) p.shown = p.frameBuffer;  // same size: no allocation
+      p.shownValid = !mostly;
     } else {
       // Only what was rebuilt or drawn this frame can differ from the last frame shown; of that,
       // only rows that really differ are handed over (the statistics drawn again unchanged are not).
-      p.rebuilt.add(p.drawn);
       p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         const auto [first, last] = takeChangedRows(p, x0, y0, x1, y1);
         if (first == last) return;
