@@ -37,6 +37,11 @@ bool fitToScreen(Presenter& p) {
   return true;
 }
 
+// Damage over a quarter of the screen or more: whole rows are cheaper than many pieces.
+bool mostOf(const DamageGrid& grid) {
+  return grid.count() * 4 > static_cast<int64_t>(grid.columns()) * grid.rows();
+}
+
 // The rows y0 <= y < y1 of columns x0 <= x < x1 that differ between the frame and the shown copy
 // are copied into it; returns the first and one past the last differing row (equal when none).
 std::pair<int32_t, int32_t> takeChangedRows(Presenter& p, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -88,13 +93,15 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     p.desktopHeight = desktop.height;
   }
   p.rebuilt.clear();
-  if (full || p.rebuildAll) {
-    copyBackground(canvas, desktop);
-    p.rebuilt.markAll();
-  } else {
+  if (!full && !p.rebuildAll) {
     // What the last frame drew over the background, and what changed in the picture under it.
     p.rebuilt.add(p.lastDrawn);
     p.rebuilt.add(p.stamped);
+  }
+  if (full || p.rebuildAll || mostOf(p.rebuilt)) {
+    copyBackground(canvas, desktop);
+    p.rebuilt.markAll();
+  } else {
     p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
       copyBackgroundRect(canvas, desktop, x0, y0, x1, y1);
     });
@@ -116,9 +123,9 @@ void present(Presenter& presenter, bool full) {
   } else {
     p.changed.clear();
     p.rebuilt.add(p.drawn);
-    // Most of the screen is in question (a battle all over it): comparing would cost more than it
+    // Much of the screen is in question (a battle all over it): comparing would cost more than it
     // saves, so the whole frame is handed over and the shown copy is dropped.
-    const bool mostly = p.rebuilt.count() * 2 > static_cast<int64_t>(p.rebuilt.columns()) * p.rebuilt.rows();
+    const bool mostly = mostOf(p.rebuilt);
     if (mostly || !p.shownValid) {
       p.changed.push_back(PresentRect{0, 0, screenWidth, screenHeight});
       if (!mostly) p.shown = p.frameBuffer;  // same size: no allocation
