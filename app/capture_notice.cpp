@@ -2,7 +2,9 @@
 #include "app/capture_notice.h"
 
 #include <algorithm>
-#include <vector>
+#include <string_view>
+
+#include "gfx/compositing.h"
 
 namespace mw {
 
@@ -11,6 +13,7 @@ std::string notice;
 constexpr uint32_t NOTICE_TEXT = 0xFFFFFFFFu;
 constexpr uint32_t NOTICE_BAND = 0xFF000000u;
 constexpr int32_t NOTICE_MARGIN = 8;
+constexpr size_t NOTICE_LINE_CHARS = 255;  // longer lines are cut
 }  // namespace
 
 void setCaptureNotice(const std::string& text) { notice = text; }
@@ -20,16 +23,16 @@ const std::string& captureNotice() { return notice; }
 void drawCaptureNotice(Canvas canvas, const BitmapFont& font, uint64_t frame) {
   if (notice.empty() || frame >= CAPTURE_NOTICE_FRAMES || canvas.pixels == nullptr) return;
   if (font.glyphWidth <= 0 || font.glyphHeight <= 0) return;
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= notice.size()) {
-    const size_t end = std::min(notice.find('\n', start), notice.size());
-    lines.push_back(notice.substr(start, end - start));
+  // Lines are measured and drawn straight from the notice: nothing is allocated per frame.
+  const std::string_view text = notice;
+  size_t lineCount = 0, longest = 0;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    longest = std::max(longest, end - start);
+    ++lineCount;
     start = end + 1;
   }
-  size_t longest = 0;
-  for (const std::string& line : lines) longest = std::max(longest, line.size());
-  const int64_t textHeight = static_cast<int64_t>(lines.size()) * font.glyphHeight;
+  const int64_t textHeight = static_cast<int64_t>(lineCount) * font.glyphHeight;
   const int64_t top = (canvas.height - textHeight) / 2;
   // A black band behind the text, so it reads over any picture.
   const int64_t bandWidth = static_cast<int64_t>(longest) * font.glyphWidth + 2 * NOTICE_MARGIN;
@@ -40,10 +43,18 @@ void drawCaptureNotice(Canvas canvas, const BitmapFont& font, uint64_t frame) {
   for (int64_t y = y0; y < y1; ++y) {
     std::fill(canvas.pixels + y * canvas.width + x0, canvas.pixels + y * canvas.width + x1, NOTICE_BAND);
   }
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const int64_t width = static_cast<int64_t>(lines[i].size()) * font.glyphWidth;
-    drawText(canvas, lines[i].c_str(), static_cast<int32_t>((canvas.width - width) / 2),
+  noteDrawn(canvas, x0, y0, x1, y1);
+  char line[NOTICE_LINE_CHARS + 1];
+  size_t i = 0;
+  for (size_t start = 0; start <= text.size(); ++i) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const size_t length = std::min(end - start, NOTICE_LINE_CHARS);
+    text.copy(line, length, start);
+    line[length] = '\0';
+    const int64_t width = static_cast<int64_t>(end - start) * font.glyphWidth;
+    drawText(canvas, line, static_cast<int32_t>((canvas.width - width) / 2),
              static_cast<int32_t>(top + static_cast<int64_t>(i) * font.glyphHeight), font, NOTICE_TEXT);
+    start = end + 1;
   }
 }
 

@@ -16,6 +16,14 @@ struct ScreenCapture {
   std::string notice;  // when the picture is black because none could be had: why; the core shows it
 };
 
+// A rectangle of the frame: columns x .. x + width - 1, rows y .. y + height - 1.
+struct PresentRect {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -31,6 +39,14 @@ class Platform {
   virtual void setPresentation(bool windowed) = 0;
   // Last stage of every frame step: show the finished frame (width x height pixels 0xXXRRGGBB).
   virtual void present(const uint32_t* pixels, int width, int height) = 0;
+  // Last stage of a frame step instead of present, when the core knows what changed: show the
+  // finished frame, which differs from the frame shown before only inside the count rectangles
+  // (none: it is unchanged, yet the call still takes a frame's time). By default it is presented whole.
+  virtual void presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
+    (void)rects;
+    (void)count;
+    present(pixels, width, height);
+  }
   // On the first mouse move inside the screen (true) and the first outside it with no button held
   // (false): hold or release the mouse capture, so moves outside the window still arrive.
   virtual void captureMouse(bool captured) = 0;

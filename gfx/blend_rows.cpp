@@ -39,6 +39,14 @@ void blendRectScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, pt
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendScalar(dst, src, n);
 }
 
+constexpr uint32_t SOLID_ABOVE = 250;  // blendRowSolid blends sources whose alpha exceeds this
+
+void blendSolidScalar(uint32_t* dst, const uint32_t* src, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    if ((src[i] >> 24) > SOLID_ABOVE) dst[i] = blendColourFast(src[i], dst[i]);
+  }
+}
+
 void copyRowKeyedScalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
   for (int32_t i = 0; i < n; ++i) {
     if (src[i] != key) dst[i] = src[i];
@@ -103,6 +111,19 @@ inline void blendRowSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
 void blendRectSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
                    int32_t rows) {
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowSse2(dst, src, n);
+}
+
+void blendSolidSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
+  const __m128i limit = _mm_set1_epi32(static_cast<int>(SOLID_ABOVE));
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = load4(src + i);
+    const __m128i solid = _mm_cmpgt_epi32(_mm_srli_epi32(s, 24), limit);
+    if (_mm_movemask_epi8(solid) == 0) continue;
+    const __m128i d = load4(dst + i);
+    store4(dst + i, _mm_or_si128(_mm_and_si128(solid, blend4(s, d)), _mm_andnot_si128(solid, d)));
+  }
+  blendSolidScalar(dst + i, src + i, n - i);
 }
 
 void copyRowKeyedSse2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
@@ -183,6 +204,19 @@ MIRTHWICK_AVX2 void blendRectAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowAvx2(dst, src, n);
 }
 
+MIRTHWICK_AVX2 void blendSolidAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
+  const __m256i limit = _mm256_set1_epi32(static_cast<int>(SOLID_ABOVE));
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = load8(src + i);
+    const __m256i solid = _mm256_cmpgt_epi32(_mm256_srli_epi32(s, 24), limit);
+    if (_mm256_movemask_epi8(solid) == 0) continue;
+    const __m256i d = load8(dst + i);
+    store8(dst + i, _mm256_blendv_epi8(d, blend8(s, d), solid));
+  }
+  blendSolidSse2(dst + i, src + i, n - i);
+}
+
 MIRTHWICK_AVX2 void copyRowKeyedAvx2(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
   const __m256i k = _mm256_set1_epi32(static_cast<int>(key));
   int32_t i = 0;
@@ -210,16 +244,19 @@ struct Kernels {
   void (*blend)(uint32_t*, ptrdiff_t, const uint32_t*, ptrdiff_t, int32_t, int32_t);
   void (*keyed)(uint32_t*, const uint32_t*, int32_t, uint32_t);
   void (*zeroingKey)(uint32_t*, const uint32_t*, int32_t, uint32_t);
+  void (*solid)(uint32_t*, const uint32_t*, int32_t);
 };
 
 Kernels kernelsFor(SimdLevel level) {
 #ifdef MIRTHWICK_X86
-  if (level == SimdLevel::Avx2) return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2};
-  if (level == SimdLevel::Sse2) return {SimdLevel::Sse2, blendRectSse2, copyRowKeyedSse2, copyRowZeroingKeySse2};
+  if (level == SimdLevel::Avx2)
+    return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2, blendSolidAvx2};
+  if (level == SimdLevel::Sse2)
+    return {SimdLevel::Sse2, blendRectSse2, copyRowKeyedSse2, copyRowZeroingKeySse2, blendSolidSse2};
 #else
   (void)level;
 #endif
-  return {SimdLevel::Scalar, blendRectScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar};
+  return {SimdLevel::Scalar, blendRectScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar, blendSolidScalar};
 }
 
 Kernels& active() {
@@ -252,6 +289,8 @@ void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_
                int32_t rows) {
   active().blend(dst, dstStride, src, srcStride, n, rows);
 }
+
+void blendRowSolid(uint32_t* dst, const uint32_t* src, int32_t n) { active().solid(dst, src, n); }
 
 void copyRowKeyed(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) { active().keyed(dst, src, n, key); }
 

@@ -27,6 +27,9 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t n);
 // blendRow over a block of rows: row r of the block starts at dst + r * dstStride and
 // src + r * srcStride.
 void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n, int32_t rows);
+// Blends src[i] over dst[i] only where the source alpha exceeds 250 (the solid strokes of a
+// soldier); every other target pixel is left exactly as it is.
+void blendRowSolid(uint32_t* dst, const uint32_t* src, int32_t n);
 // dst[i] = src[i] wherever src[i] differs from key.
 void copyRowKeyed(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key);
 // dst[i] = src[i], or 0 where src[i] equals key.

@@ -11,6 +11,7 @@
 
 #include "app/screen.h"
 #include "gfx/blend_rows.h"
+#include "gfx/damage.h"
 
 namespace mw {
 
@@ -39,10 +40,15 @@ void storeIfOnCanvas(Canvas canvas, int64_t x, int64_t y, uint32_t colour) {
 
 }  // namespace
 
+void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  if (canvas.damage) canvas.damage->mark(x0, y0, x1, y1);
+}
+
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
   if (canvas.pixels == nullptr || x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
   uint32_t& dst = canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
   dst = blendColour(colour, dst);
+  noteDrawn(canvas, x, y, int64_t{x} + 1, int64_t{y} + 1);
 }
 
 void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t red, int32_t green,
@@ -54,6 +60,7 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
   const float dy = static_cast<float>(int64_t{y1} - y0);
   if (dx == 0.0f && dy == 0.0f) {
     storeIfOnCanvas(canvas, x0, y0, colour);
+    noteDrawn(canvas, x0, y0, int64_t{x0} + 1, int64_t{y0} + 1);
     return;
   }
   // One point per step along the longer axis. Steps off the screen are skipped without being
@@ -70,15 +77,24 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
   const float otherLimit = static_cast<float>(steep ? canvas.width : canvas.height);
   const int64_t first = std::max<int64_t>(start, 0);
   const int64_t last = std::min<int64_t>(end, stepLimit - 1);
+  int64_t lowest = INT64_MAX, highest = INT64_MIN;  // range of the other coordinate drawn
   for (int64_t t = first; t <= last; ++t) {
     const float v = static_cast<float>(t) * slope + intercept + 0.5f;
     if (!(v > -1.0f && v < otherLimit)) continue;
     const int64_t other = static_cast<int32_t>(v);
+    lowest = std::min(lowest, other);
+    highest = std::max(highest, other);
     if (steep) {
       canvas.pixels[t * canvas.width + other] = colour;
     } else {
       canvas.pixels[other * canvas.width + t] = colour;
     }
+  }
+  if (lowest > highest) return;
+  if (steep) {
+    noteDrawn(canvas, lowest, first, highest + 1, last + 1);
+  } else {
+    noteDrawn(canvas, first, lowest, last + 1, highest + 1);
   }
 }
 
@@ -90,6 +106,7 @@ void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image) {
     copyRowKeyed(canvas.pixels + (y + r) * canvas.width + x + s.c0, image.pixels.data() + r * image.width + s.c0,
                  static_cast<int32_t>(s.c1 - s.c0), image.key);
   }
+  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
@@ -99,6 +116,7 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
             image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
             static_cast<int32_t>(s.r1 - s.r0));
+  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y) {
@@ -111,6 +129,7 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
   blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
             picture.pixels.data() + s.r0 * picture.width + s.c0, picture.width, static_cast<int32_t>(s.c1 - s.c0),
             static_cast<int32_t>(s.r1 - s.r0));
+  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
@@ -127,6 +146,7 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
   const Span s{screen.c0 + 1, std::min(screen.c1, int64_t{target.width} - x), screen.r0 + 1,
                std::min(screen.r1, int64_t{target.height} - y)};
   if (s.empty()) return;
+  if (target.damage.grid) target.damage.grid->mark(x + s.c0, y + s.r0, x + s.c1, y + s.r1);
   // Source index of visited (c, r) = b0 + r * br + c * step.
   int64_t b0 = 0, br = w, step = 1;
   switch (k) {
@@ -172,17 +192,26 @@ void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& ta
 }
 
 void copyBackground(Canvas canvas, const Image& desktop) {
-  if (canvas.pixels == nullptr) return;
+  copyBackgroundRect(canvas, desktop, 0, 0, canvas.width, canvas.height);
+}
+
+void copyBackgroundRect(Canvas canvas, const Image& desktop, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (canvas.pixels == nullptr || x0 >= x1 || y0 >= y1) return;
   const int64_t width = canvas.width;
   const int64_t rows = drawable(desktop) ? std::min(canvas.height, desktop.height) : 0;
   const int64_t columns = drawable(desktop) ? std::min(canvas.width, desktop.width) : 0;
   // Each pixel is written once: the desktop's where it covers the canvas, 0 elsewhere.
-  for (int64_t row = 0; row < rows; ++row) {
+  const int64_t copied = std::clamp<int64_t>(columns, x0, x1);
+  for (int64_t row = y0; row < y1; ++row) {
     uint32_t* dst = canvas.pixels + row * width;
-    copyRowZeroingKey(dst, desktop.pixels.data() + row * desktop.width, static_cast<int32_t>(columns), desktop.key);
-    std::fill(dst + columns, dst + width, 0u);
+    if (row < rows) {
+      copyRowZeroingKey(dst + x0, desktop.pixels.data() + row * desktop.width + x0, static_cast<int32_t>(copied - x0),
+                        desktop.key);
+      std::fill(dst + copied, dst + x1, 0u);
+    } else {
+      std::fill(dst + x0, dst + x1, 0u);
+    }
   }
-  std::fill(canvas.pixels + rows * width, canvas.pixels + static_cast<int64_t>(canvas.height) * width, 0u);
 }
 
 }  // namespace mw

@@ -18,6 +18,10 @@ inline uint32_t blendColour(uint32_t src, uint32_t dst) {
   return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
+// Records that the pixels x0 <= x < x1, y0 <= y < y1 of the canvas were drawn, so that the next
+// frame rebuilds them; every routine that writes into a canvas calls it with what it wrote.
+void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+
 // Blends one colour into the canvas; pixels off the canvas are skipped.
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour);
 // Opaque line, one pixel per step along the longer axis, both end points drawn; points off the
@@ -48,5 +52,7 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
 // The frame's background: the desktop picture where it covers the canvas, except pixels equal to
 // its key, and 0 everywhere else.
 void copyBackground(Canvas canvas, const Image& desktop);
+// copyBackground over the canvas pixels x0 <= x < x1, y0 <= y < y1 only (already clipped).
+void copyBackgroundRect(Canvas canvas, const Image& desktop, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
 }  // namespace mw

@@ -5,6 +5,23 @@
 
 namespace mw {
 
+class DamageGrid;
+// Marks the whole grid damaged (nothing when null).
+void markWhole(DamageGrid* grid);
+
+// Ties a lasting picture to the grid that records its changes. A copy of the picture is not tied;
+// assigning a new picture to a tied one keeps the tie and damages it whole.
+struct DamageLink {
+  DamageGrid* grid = nullptr;
+  DamageLink() = default;
+  DamageLink(const DamageLink&) {}
+  DamageLink& operator=(const DamageLink&) {
+    markWhole(grid);
+    return *this;
+  }
+  ~DamageLink() = default;
+};
+
 // The key of every Image: pixels equal to it are skipped by keyed copies. Alpha 1, so it
 // practically never occurs in a decoded picture.
 inline constexpr uint32_t TRANSPARENT_KEY = 0x010301F3;
@@ -15,6 +32,7 @@ struct Image {
   int32_t height = 0;
   uint32_t key = TRANSPARENT_KEY;
   std::vector<uint32_t> pixels;
+  DamageLink damage;  // the stamps record what they change here (the desktop picture)
 };
 
 // A horizontal strip cut into equal frames.
@@ -38,6 +56,7 @@ struct Canvas {
   uint32_t* pixels = nullptr;
   int32_t width = 0;
   int32_t height = 0;
+  DamageGrid* damage = nullptr;  // every drawing routine records what it draws here, when set
 };
 
 }  // namespace mw

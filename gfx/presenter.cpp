@@ -1,10 +1,14 @@
-// Presentation of the software frame buffer.
+// Presentation of the software frame buffer, rebuilding and handing over only what changed.
 #include "gfx/presenter.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <utility>
 
 #include "app/platform.h"
 #include "app/screen.h"
-
-#include <cstddef>
+#include "gfx/compositing.h"
 
 namespace mw {
 
@@ -14,6 +18,49 @@ void allocateFrameBuffer(Presenter& presenter) {
   const std::size_t pixels = static_cast<std::size_t>(screenWidth > 0 ? screenWidth : 0) *
                         static_cast<std::size_t>(screenHeight > 0 ? screenHeight : 0);
   presenter.frameBuffer.assign(pixels, 0);
+  presenter.rebuildAll = true;
+  presenter.shownValid = false;
+}
+
+// Sizes the grids and the shown copy to the screen when it changed; true when they were resized.
+bool fitToScreen(Presenter& p) {
+  if (p.drawn.width() == screenWidth && p.drawn.height() == screenHeight &&
+      p.shown.size() == p.frameBuffer.size())
+    return false;
+  for (DamageGrid* grid : {&p.drawn, &p.lastDrawn, &p.stamped, &p.rebuilt}) grid->resize(screenWidth, screenHeight);
+  p.shown.assign(p.frameBuffer.size(), 0);
+  p.shownValid = false;
+  p.rebuildAll = true;
+  // At most one rectangle per run of tiles: half a tile row's tiles, rounded up, per tile row.
+  p.changed.clear();
+  p.changed.reserve(static_cast<size_t>(p.drawn.rows()) * ((p.drawn.columns() + 1) / 2) + 1);
+  return true;
+}
+
+// Damage over a quarter of the screen or more: whole rows are cheaper than many pieces.
+bool mostOf(const DamageGrid& grid) {
+  return grid.count() * 4 > static_cast<int64_t>(grid.columns()) * grid.rows();
+}
+
+// The rows y0 <= y < y1 of columns x0 <= x < x1 that differ between the frame and the shown copy
+// are copied into it; returns the first and one past the last differing row (equal when none).
+std::pair<int32_t, int32_t> takeChangedRows(Presenter& p, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const size_t width = static_cast<size_t>(screenWidth);
+  const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
+  const auto differs = [&](int32_t y) {
+    const size_t at = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
+    return std::memcmp(p.frameBuffer.data() + at, p.shown.data() + at, bytes) != 0;
+  };
+  int32_t first = y0;
+  while (first < y1 && !differs(first)) ++first;
+  if (first == y1) return {y1, y1};
+  int32_t last = y1;
+  while (!differs(last - 1)) --last;
+  for (int32_t y = first; y < last; ++y) {
+    const size_t at = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
+    std::memcpy(p.shown.data() + at, p.frameBuffer.data() + at, bytes);
+  }
+  return {first, last};
 }
 
 }  // namespace
@@ -32,19 +79,91 @@ void togglePresentation(Presenter& presenter) {
   allocateFrameBuffer(presenter);
 }
 
-void present(Presenter& presenter) {
-  if (presenter.platform && !presenter.frameBuffer.empty())
-    presenter.platform->present(presenter.frameBuffer.data(), screenWidth, screenHeight);
+void drawBackground(Presenter& presenter, Image& desktop, bool full) {
+  Presenter& p = presenter;
+  const Canvas canvas = frameCanvas(p);
+  fitToScreen(p);
+  desktop.damage.grid = &p.stamped;
+  // A picture replaced behind the stamps' back (other size or other pixels) counts as all new.
+  if (desktop.pixels.data() != p.desktopPixels || desktop.width != p.desktopWidth ||
+      desktop.height != p.desktopHeight) {
+    p.rebuildAll = true;
+    p.desktopPixels = desktop.pixels.data();
+    p.desktopWidth = desktop.width;
+    p.desktopHeight = desktop.height;
+  }
+  p.rebuilt.clear();
+  if (!full && !p.rebuildAll) {
+    // What the last frame drew over the background, and what changed in the picture under it.
+    p.rebuilt.add(p.lastDrawn);
+    p.rebuilt.add(p.stamped);
+  }
+  if (full || p.rebuildAll || mostOf(p.rebuilt)) {
+    copyBackground(canvas, desktop);
+    p.rebuilt.markAll();
+  } else {
+    p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+      copyBackgroundRect(canvas, desktop, x0, y0, x1, y1);
+    });
+  }
+  p.rebuildAll = false;
+  p.stamped.clear();
+  p.drawn.clear();
+}
+
+void present(Presenter& presenter, bool full) {
+  Presenter& p = presenter;
+  if (p.platform == nullptr || p.frameBuffer.empty()) return;
+  if (full || p.shown.size() != p.frameBuffer.size()) {
+    p.platform->present(p.frameBuffer.data(), screenWidth, screenHeight);
+    p.pixelsHandedOver += p.frameBuffer.size();
+    // The shown copy was not kept: the next tracked frame starts from scratch.
+    p.shownValid = false;
+    p.rebuildAll = true;
+  } else {
+    p.changed.clear();
+    p.rebuilt.add(p.drawn);
+    // Much of the screen is in question (a battle all over it): comparing would cost more than it
+    // saves, so the whole frame is handed over and the shown copy is dropped.
+    const bool mostly = mostOf(p.rebuilt);
+    if (mostly || !p.shownValid) {
+      p.changed.push_back(PresentRect{0, 0, screenWidth, screenHeight});
+      if (!mostly) p.shown = p.frameBuffer;  // same size: no allocation
+      p.shownValid = !mostly;
+    } else {
+      // Only what was rebuilt or drawn this frame can differ from the last frame shown; of that,
+      // only rows that really differ are handed over (the statistics drawn again unchanged are not).
+      p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+        const auto [first, last] = takeChangedRows(p, x0, y0, x1, y1);
+        if (first == last) return;
+        // A rectangle directly below one of the same columns extends it.
+        if (!p.changed.empty()) {
+          PresentRect& above = p.changed.back();
+          if (above.x == x0 && above.width == x1 - x0 && above.y + above.height == first) {
+            above.height = last - above.y;
+            return;
+          }
+        }
+        p.changed.push_back(PresentRect{x0, first, x1 - x0, last - first});
+      });
+    }
+    for (const PresentRect& r : p.changed) p.pixelsHandedOver += static_cast<uint64_t>(r.width) * r.height;
+    p.platform->presentRegions(p.frameBuffer.data(), screenWidth, screenHeight, p.changed.data(),
+                               static_cast<int>(p.changed.size()));
+  }
+  std::swap(p.lastDrawn, p.drawn);
+  p.drawn.clear();
 }
 
 void releasePresenter(Presenter& presenter) {
   presenter.frameBuffer = {};
+  presenter.shown = {};
   presenter.platform = nullptr;
 }
 
 Canvas frameCanvas(Presenter& presenter) {
   if (presenter.frameBuffer.empty()) return Canvas{};
-  return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight};
+  return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight, &presenter.drawn};
 }
 
 }  // namespace mw

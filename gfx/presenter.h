@@ -1,29 +1,49 @@
-// The presenter: owns the frame buffer and shows it through the platform once per frame.
+// The presenter: owns the frame buffer, rebuilds its background and shows it through the platform
+// once per frame. Only what changed is rebuilt and handed over: every drawing routine records what
+// it draws into the frame (the canvas's damage grid) and every stamp what it changes in the
+// desktop picture, and the frame buffer keeps the last frame's pixels in between.
 #pragma once
 #include <cstdint>
 #include <vector>
 
+#include "app/platform.h"
+#include "gfx/damage.h"
 #include "gfx/image.h"
 
 namespace mw {
-
-class Platform;
 
 struct Presenter {
   Platform* platform = nullptr;
   bool windowed = false;              // false: full-screen
   std::vector<uint32_t> frameBuffer;  // screenWidth x screenHeight, replaced at every rebuild
+
+  DamageGrid drawn;      // drawn into the frame buffer since this frame's background
+  DamageGrid lastDrawn;  // drawn into it during the last frame
+  DamageGrid stamped;    // the desktop picture's changes since the last background
+  DamageGrid rebuilt;    // rebuilt from the desktop picture at this frame's start
+  bool rebuildAll = true;                 // the frame buffer's content is unknown
+  std::vector<uint32_t> shown;            // the frame as the platform last received it
+  bool shownValid = false;                // false: the platform must receive the whole frame
+  std::vector<PresentRect> changed;       // this frame's changed rectangles (capacity kept)
+  const uint32_t* desktopPixels = nullptr;  // the desktop picture as the last background saw it
+  int32_t desktopWidth = -1;
+  int32_t desktopHeight = -1;
+  uint64_t pixelsHandedOver = 0;  // pixels inside the rectangles given to the platform, all frames
 };
 
 // Builds the full-screen presentation and a frame buffer of the screen's size.
 void createPresenter(Presenter& presenter, Platform& platform);
 // Switches between full-screen and windowed and rebuilds the frame buffer.
 void togglePresentation(Presenter& presenter);
-// Shows the finished frame.
-void present(Presenter& presenter);
+// The background stage: the frame buffer becomes the desktop picture (0 where the picture does not
+// cover it or holds its key), rebuilt only where it may differ, or all of it when full is set.
+void drawBackground(Presenter& presenter, Image& desktop, bool full = false);
+// Shows the finished frame: only the rectangles that changed since the last one, or the whole
+// frame when full is set.
+void present(Presenter& presenter, bool full = false);
 // Frees the frame buffer and forgets the platform.
 void releasePresenter(Presenter& presenter);
-// The frame buffer as a canvas of the screen's size.
+// The frame buffer as a canvas of the screen's size, recording what is drawn into it.
 Canvas frameCanvas(Presenter& presenter);
 
 }  // namespace mw

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/screen.h"
+#include "gfx/compositing.h"
 #include "world/world.h"
 
 namespace mw {
@@ -80,7 +81,8 @@ void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const Bitma
   // The rows of a cell that fall on the screen; columns are clipped per cell below.
   const int64_t r0 = std::max<int64_t>(0, -int64_t{y});
   const int64_t r1 = std::min<int64_t>(gh, int64_t{canvas.height} - y);
-  for (int64_t i = 0; text[i] != '\0'; ++i) {
+  int64_t i = 0;
+  for (; text[i] != '\0'; ++i) {
     const int64_t cx = x + i * gw;
     if (cx >= canvas.width) break;  // this cell and every later one lie right of the screen
     const int32_t ch = static_cast<uint8_t>(text[i]);
@@ -97,6 +99,7 @@ void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const Bitma
       }
     }
   }
+  noteDrawn(canvas, x, int64_t{y} + r0, x + i * gw, int64_t{y} + r1);
 }
 
 void drawStatistics(World& world) {

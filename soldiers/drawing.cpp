@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/screen.h"
+#include "gfx/blend_rows.h"
 #include "gfx/compositing.h"
 #include "world/world.h"
 
@@ -71,11 +72,21 @@ int32_t pixelOf(float coordinate) {
 void drawSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t facing) {
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
+  noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
+  const size_t w = static_cast<size_t>(image.width);
+  constexpr int32_t CHUNK = 256;
+  uint32_t mirrored[CHUNK];
   for (int32_t r = k.rL; r < k.rH; ++r) {
     uint32_t* row = canvas.pixels + static_cast<size_t>(y + r) * static_cast<size_t>(canvas.width);
-    for (int32_t c = k.cL; c < k.cH; ++c) {
-      const uint32_t s = sourcePixel(image, r, c, facing);
-      if ((s >> 24) > 250) row[x + c] = blendColour(s, row[x + c]);
+    if (facing != 0) {
+      blendRowSolid(row + x + k.cL, image.pixels.data() + r * w + k.cL, k.cH - k.cL);
+      continue;
+    }
+    // Mirrored: the run gathered in drawing order first.
+    for (int32_t c = k.cL; c < k.cH; c += CHUNK) {
+      const int32_t n = std::min(CHUNK, k.cH - c);
+      for (int32_t j = 0; j < n; ++j) mirrored[j] = sourcePixel(image, r, c + j, facing);
+      blendRowSolid(row + x + c, mirrored, n);
     }
   }
 }
@@ -83,6 +94,7 @@ void drawSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t
 void drawFlameSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t facing) {
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
+  noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
   for (int32_t r = k.rL; r < k.rH; ++r) {
     uint32_t* row = canvas.pixels + static_cast<size_t>(y + r) * static_cast<size_t>(canvas.width);
     for (int32_t c = k.cL; c < k.cH; ++c) {

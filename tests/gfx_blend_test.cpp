@@ -49,6 +49,25 @@ TEST_P(BlendKernels, BlendRowEqualsThePlainBlend) {
   }
 }
 
+TEST_P(BlendKernels, SolidBlendTouchesOnlyAlphaAbove250) {
+  std::mt19937 rng(13);
+  for (int round = 0; round < 400; ++round) {
+    const int32_t n = static_cast<int32_t>(rng() % 70);
+    std::vector<uint32_t> src = test::randomPixels(rng, static_cast<size_t>(n), static_cast<test::AlphaMix>(round % 4));
+    for (uint32_t& p : src) {
+      if (rng() % 3 == 0) p = (p & 0xFFFFFFu) | (246u + rng() % 10) << 24;  // around the threshold
+    }
+    std::vector<uint32_t> dst = test::randomTarget(rng, static_cast<size_t>(n) + 2);
+    for (uint32_t& p : dst) p &= rng() % 2 ? 0xFFFFFFFFu : 0x00FFFFFFu;  // some targets not opaque
+    std::vector<uint32_t> expected = dst;
+    for (int32_t i = 0; i < n; ++i) {
+      if ((src[i] >> 24) > 250) expected[i + 1] = blendColour(src[i], expected[i + 1]);
+    }
+    blendRowSolid(dst.data() + 1, src.data(), n);
+    ASSERT_EQ(dst, expected) << "round " << round << ", " << n << " pixels";
+  }
+}
+
 TEST_P(BlendKernels, KeyedCopiesSkipOnlyTheKey) {
   std::mt19937 rng(12);
   const uint32_t key = 0x010301F3u;

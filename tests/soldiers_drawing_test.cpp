@@ -2,6 +2,9 @@
 // a soldier shows, and the health bar.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "gfx/blend_rows.h"
 #include "gfx/compositing.h"
 #include "tests/soldiers_world.h"
 
@@ -44,6 +47,33 @@ TEST(SoldierDrawing, SpriteBlendsAboveAlpha250MirrorsAndClips) {
   drawFlameSprite(w->canvas(), 0, 0, Image{}, 0);
   EXPECT_FALSE(w.frameHas(image.pixels[0]));
   EXPECT_EQ(std::count(w->presenter.frameBuffer.begin(), w->presenter.frameBuffer.end(), BLACK), 8000);
+}
+
+TEST(SoldierDrawing, SpriteEqualsThePlainLoopAtEveryKernelLevel) {
+  SoldierWorld w(90, 70);
+  std::mt19937 rng(21);
+  Image image = solidImage(40, 40, 0);
+  for (uint32_t& p : image.pixels) p = rng() % 4 ? (rng() % 3 ? 0u : 0xFF000000u | rng()) : (245u + rng() % 11) << 24 | rng() % 0x1000000;
+  for (const SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    setSimdLevel(level);
+    for (int round = 0; round < 40; ++round) {
+      const int32_t x = static_cast<int32_t>(rng() % 140) - 45, y = static_cast<int32_t>(rng() % 120) - 45;
+      const uint8_t facing = static_cast<uint8_t>(rng() % 3);
+      for (uint32_t& p : w->presenter.frameBuffer) p = rng();
+      std::vector<uint32_t> expected = w->presenter.frameBuffer;
+      for (int32_t r = 0; r < 40; ++r) {
+        for (int32_t c = 0; c < 40; ++c) {
+          if (x + c < 0 || x + c >= 90 || y + r < 0 || y + r >= 70) continue;
+          const uint32_t s = facing ? image.pixels[r * 40 + c] : image.pixels[r * 40 + 39 - c];
+          uint32_t& d = expected[static_cast<size_t>(y + r) * 90 + x + c];
+          if ((s >> 24) > 250) d = blendColour(s, d);
+        }
+      }
+      drawSprite(w->canvas(), x, y, image, facing);
+      ASSERT_EQ(w->presenter.frameBuffer, expected) << "at " << x << ", " << y << " facing " << int(facing);
+    }
+  }
+  setSimdLevel(bestSimdLevel());
 }
 
 TEST(SoldierDrawing, FlameSpriteDarkensTheHeadAndForcesTheBodyGreen) {

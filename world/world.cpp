@@ -127,14 +127,6 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   // The presentation is full-screen already; this platform needs no rebuilds to settle it.
 }
 
-namespace {
-
-// Clears the frame and copies the desktop picture into it, skipping key-coloured pixels; each pixel
-// is written once.
-void drawBackground(World& world) { copyBackground(world.canvas(), world.desktop); }
-
-}  // namespace
-
 void frameStep(World& world) {
   if (world.menuOpen == 0) world.platform->showMenuCursor(false);
 
@@ -149,7 +141,8 @@ void frameStep(World& world) {
     world.keyLatch = 1;
   }
 
-  drawBackground(world);
+  // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed.
+  drawBackground(world.presenter, world.desktop, world.forceFullRedraw);
 
   sightEnemies(world);
   if (std::rand() % 2 == 0) {
@@ -174,7 +167,7 @@ void frameStep(World& world) {
 
   interactionStep(world);
   drawCaptureNotice(world.canvas(), world.statsFont, world.frameNumber);  // why the desktop is black
-  present(world.presenter);
+  present(world.presenter, world.forceFullRedraw);
   ++world.frameNumber;
 }
 

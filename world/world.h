@@ -84,6 +84,9 @@ struct World {
   int32_t lighterHoldOff = 0;
   // Frame steps run so far.
   uint64_t frameNumber = 0;
+  // Every frame rebuilt and presented whole, as if nothing were known of what changed (tests
+  // compare the two ways).
+  bool forceFullRedraw = false;
 
   Army& army(ArmyId id) { return id == ArmyId::Green ? green : blue; }
   Canvas canvas() { return frameCanvas(presenter); }

@@ -1,6 +1,8 @@
 // The headless platform.
 #include "platform/headless/headless_platform.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 namespace mw {
@@ -31,6 +33,29 @@ void HeadlessPlatform::present(const uint32_t* pixels, int width, int height) {
   lastFrame_.assign(pixels, pixels + static_cast<size_t>(width) * height);
   frameWidth_ = width;
   frameHeight_ = height;
+  ++framesPresented_;
+  pixelsReceived_ += static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+}
+
+void HeadlessPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects,
+                                      int count) {
+  if (width != frameWidth_ || height != frameHeight_ || lastFrame_.size() != static_cast<size_t>(width) * height) {
+    // A screen of another size shows nothing of the old frame.
+    lastFrame_.assign(static_cast<size_t>(width) * height, 0);
+    frameWidth_ = width;
+    frameHeight_ = height;
+  }
+  for (int i = 0; i < count; ++i) {
+    const PresentRect& r = rects[i];
+    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+    const int x1 = std::min(r.x + r.width, width), y1 = std::min(r.y + r.height, height);
+    for (int y = y0; y < y1; ++y) {
+      const size_t at = static_cast<size_t>(y) * width;
+      std::copy(pixels + at + x0, pixels + at + x1, lastFrame_.begin() + static_cast<std::ptrdiff_t>(at + x0));
+    }
+    if (x1 > x0 && y1 > y0) pixelsReceived_ += static_cast<uint64_t>(x1 - x0) * static_cast<uint64_t>(y1 - y0);
+  }
+  if (count == 0) ++unchangedFrames_;
   ++framesPresented_;
 }
 

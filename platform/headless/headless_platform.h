@@ -40,6 +40,8 @@ class HeadlessPlatform : public Platform {
   bool peekMessage(WindowMessage& out) override;
   void setPresentation(bool windowed) override;
   void present(const uint32_t* pixels, int width, int height) override;
+  // Keeps the last frame and replaces only the changed rectangles in it, as a screen would.
+  void presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) override;
   void captureMouse(bool captured) override { mouseCaptured_ = captured; }
   void showMenuCursor(bool visible) override { menuCursorVisible_ = visible; }
   void attachSound(int slot, const uint8_t* bytes, uint32_t length) override;
@@ -53,6 +55,9 @@ class HeadlessPlatform : public Platform {
   int frameWidth() const { return frameWidth_; }
   int frameHeight() const { return frameHeight_; }
   uint64_t framesPresented() const { return framesPresented_; }
+  // Pixels handed over in all presents so far, and the presents that changed nothing.
+  uint64_t pixelsReceived() const { return pixelsReceived_; }
+  uint64_t unchangedFrames() const { return unchangedFrames_; }
   bool windowed() const { return windowed_; }
   int presentationChanges() const { return presentationChanges_; }
   bool menuCursorVisible() const { return menuCursorVisible_; }
@@ -73,6 +78,8 @@ class HeadlessPlatform : public Platform {
   int frameWidth_ = 0;
   int frameHeight_ = 0;
   uint64_t framesPresented_ = 0;
+  uint64_t pixelsReceived_ = 0;
+  uint64_t unchangedFrames_ = 0;
   bool windowed_ = false;
   int presentationChanges_ = 0;
   bool menuCursorVisible_ = false;

@@ -56,7 +56,26 @@ void FramePacer::takeOver(uint64_t now) {
   intervals_.clear();
 }
 
+uint64_t FramePacer::skipAt(uint64_t now) {
+  if (mode_ == Mode::Own) return presentAt(now);
+  const uint64_t due = lastFrame_ + period(1);
+  return now > due + period(1) ? now : due;
+}
+
+void FramePacer::skipped(uint64_t at) {
+  lastFrame_ = at;
+  if (mode_ == Mode::Own) {
+    previous_ = at;
+    havePrevious_ = true;
+    ++sinceAnchor_;
+    return;
+  }
+  // The next present's interval is not the display's: it is left out of the watch.
+  havePrevious_ = false;
+}
+
 bool FramePacer::presented(uint64_t now) {
+  lastFrame_ = now;
   const uint64_t interval = havePrevious_ ? now - previous_ : 0;
   const bool hadPrevious = havePrevious_;
   previous_ = now;

@@ -23,6 +23,13 @@ class FramePacer {
   // Right after a present returned at `now`. True when the pacer has just taken over the pacing,
   // so the caller stops asking the renderer for vsync.
   bool presented(uint64_t now);
+  // A frame with nothing new to show may skip its present while the interval is not being measured.
+  bool canSkip() const { return mode_ != Mode::Measuring; }
+  // Before skipping a frame's present at `now`: the tick to wait for instead, where the frame's
+  // present would have been (one period after the last frame; at once when more than a frame late).
+  uint64_t skipAt(uint64_t now);
+  // After waiting for a skipped present, at `at`.
+  void skipped(uint64_t at);
 
   Mode mode() const { return mode_; }
   int refreshHz() const { return refreshHz_; }
@@ -42,6 +49,7 @@ class FramePacer {
   int presents_ = 0;
   bool havePrevious_ = false;
   uint64_t previous_ = 0;
+  uint64_t lastFrame_ = 0;  // when the last frame, presented or skipped, was done
   std::vector<uint64_t> intervals_;
   uint64_t anchor_ = 0;     // own pacing: the present that frame 0 of the schedule was
   int64_t sinceAnchor_ = 0;  // presents since the anchor

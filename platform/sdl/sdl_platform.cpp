@@ -26,6 +26,8 @@ constexpr int CURSOR_HOT_X = 16;
 constexpr int CURSOR_HOT_Y = 16;
 // The last stretch before a present is spun through rather than slept.
 constexpr int64_t SPIN_MARGIN_US = 300;
+// More changed rectangles than this are uploaded as one band of rows.
+constexpr int MAX_UPLOAD_RECTS = 48;
 
 bool decodeEmbedded(int number, Image& out) {
   const ResourceBytes picture = iconResource(number);
@@ -291,22 +293,52 @@ void SdlPlatform::waitUntil(uint64_t tick) {
 }
 
 void SdlPlatform::present(const uint32_t* pixels, int width, int height) {
+  const PresentRect whole{0, 0, width, height};
+  presentRegions(pixels, width, height, &whole, 1);
+}
+
+void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* rects, int count) {
+  const auto put = [&](int x, int y, int w, int h) {
+    const SDL_Rect area{x, y, w, h};
+    SDL_UpdateTexture(texture_, &area, pixels + static_cast<size_t>(y) * width + x, width * 4);
+  };
+  if (count <= MAX_UPLOAD_RECTS) {
+    for (int i = 0; i < count; ++i) put(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    return;
+  }
+  // Many small pieces: one band of whole rows holding them all.
+  int top = rects[0].y, bottom = rects[0].y + rects[0].height;
+  for (int i = 1; i < count; ++i) {
+    top = std::min(top, rects[i].y);
+    bottom = std::max(bottom, rects[i].y + rects[i].height);
+  }
+  put(0, top, width, bottom - top);
+}
+
+void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
   if (renderer_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
-  if (ensureTexture(width, height)) {
-    void* locked = nullptr;
-    int pitch = 0;
-    // A failed lock skips the copy; the texture then shows what it held.
-    if (SDL_LockTexture(texture_, nullptr, &locked, &pitch) == 0) {
-      auto* target = static_cast<uint8_t*>(locked);
-      for (int row = 0; row < height; ++row) {
-        std::memcpy(target + static_cast<size_t>(row) * static_cast<size_t>(pitch),
-                    pixels + static_cast<size_t>(row) * static_cast<size_t>(width), static_cast<size_t>(width) * 4);
-      }
-      SDL_UnlockTexture(texture_);
+  // A new texture holds nothing yet, a reset one may have lost what it held: it takes the whole frame.
+  const bool fresh = texture_ == nullptr || textureWidth_ != width || textureHeight_ != height || textureLost_;
+  const bool haveTexture = ensureTexture(width, height);
+  if (haveTexture && count == 0 && !fresh && !repaint_ && pacer_.canSkip()) {
+    // Nothing changed and nothing needs painting again: no upload and no present, only the wait
+    // for the frame's turn, so that the world keeps its pace.
+    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
+    pacer_.skipped(SDL_GetPerformanceCounter());
+    return;
+  }
+  if (haveTexture) {
+    const PresentRect whole{0, 0, width, height};
+    if (fresh) {
+      upload(pixels, width, &whole, 1);
+    } else {
+      upload(pixels, width, rects, count);
     }
+    textureLost_ = false;
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   }
+  repaint_ = false;
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   SDL_RenderPresent(renderer_);
   // The renderer's own vsync did not hold the period: pace here alone.
@@ -358,6 +390,11 @@ bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
     }
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+      // The window's picture may be gone: the next frame is presented even when unchanged.
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+          event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+          event.window.event == SDL_WINDOWEVENT_MAXIMIZED)
+        repaint_ = true;
       return false;
     case SDL_QUIT:
       break;
@@ -366,6 +403,8 @@ bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
       if (window_) createRenderer();
       return false;
     case SDL_RENDER_TARGETS_RESET:
+      textureLost_ = true;
+      repaint_ = true;
       return false;
     default:
       return false;

@@ -29,6 +29,7 @@ class SdlPlatform : public Platform {
   bool peekMessage(WindowMessage& out) override;
   void setPresentation(bool windowed) override;
   void present(const uint32_t* pixels, int width, int height) override;
+  void presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) override;
   void captureMouse(bool captured) override;
   void showMenuCursor(bool visible) override;
   void attachSound(int slot, const uint8_t* bytes, uint32_t length) override;
@@ -46,6 +47,8 @@ class SdlPlatform : public Platform {
   void waitUntil(uint64_t tick);
   void chooseDisplay();
   bool capturePortal(ScreenCapture& out, std::string& reason);
+  // Copies the rectangles of the frame into the texture.
+  void upload(const uint32_t* pixels, int width, const PresentRect* rects, int count);
 
   bool ready_ = false;
   bool waylandSession_ = false;
@@ -64,6 +67,8 @@ class SdlPlatform : public Platform {
   int textureWidth_ = 0;
   int textureHeight_ = 0;
   bool shown_ = false;
+  bool repaint_ = true;       // the window must be painted again (exposed, shown, resized)
+  bool textureLost_ = false;  // the renderer reset its targets: the texture's content is unknown
   bool destroyed_ = false;  // the window's destruction has been reported once
   SDL_Cursor* menuCursor_ = nullptr;
   int cursorState_ = -1;  // -1 unknown, 0 hidden, 1 menu cursor shown

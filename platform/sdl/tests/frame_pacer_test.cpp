@@ -124,6 +124,35 @@ TEST(FramePacer, DisplayThatStopsWaitingIsNoticedAndRestartRemeasures) {
   EXPECT_EQ(loop.pacer.mode(), FramePacer::Mode::Display);
 }
 
+TEST(FramePacer, SkippedPresentsKeepThePeriod) {
+  for (const bool display : {true, false}) {
+    Loop loop;
+    loop.display = display ? retrace : [](uint64_t at) { return at; };
+    loop.run(100);
+    ASSERT_TRUE(loop.pacer.canSkip());
+    // Runs of skipped frames between presents: every frame, skipped or not, one period apart.
+    std::vector<uint64_t> frames;
+    for (int i = 0; i < 600; ++i) {
+      loop.now += 2 * MS;
+      if (i % 7 == 3) {
+        loop.run(1);
+        frames.push_back(loop.now);
+      } else {
+        loop.now = std::max(loop.now, loop.pacer.skipAt(loop.now));
+        loop.pacer.skipped(loop.now);
+        frames.push_back(loop.now);
+      }
+    }
+    EXPECT_EQ(loop.pacer.mode(), display ? FramePacer::Mode::Display : FramePacer::Mode::Own);
+    EXPECT_EQ(loop.takeovers, display ? 0 : 1);
+    for (size_t i = 1; i < frames.size(); ++i) {
+      EXPECT_NEAR(static_cast<double>(frames[i] - frames[i - 1]), SECOND / 60.0, display ? 0.1 * MS : 1.0) << i;
+    }
+  }
+  // While the interval is measured, every frame is presented.
+  EXPECT_FALSE(FramePacer(60, SECOND).canSkip());
+}
+
 TEST(FramePacer, UnknownRefreshRateCountsAsSixtyHertz) {
   EXPECT_EQ(FramePacer(0, SECOND).refreshHz(), 60);
   EXPECT_EQ(FramePacer(144, SECOND).refreshHz(), 144);
