@@ -284,7 +284,8 @@ TEST(GeneratedSession, EveryFrameMatchesTheWholeRedraw) {
 // stamps' back (the guard has teeth).
 TEST(DamageTracking, StillFramesHandOverNothingAndAMissedChangeIsCaught) {
   test::DataDirectory data;
-  Lockstep run(640, 480, 3, data.path());
+  // A screen large enough that the tool in hand and the counters are a small part of it.
+  Lockstep run(1280, 720, 3, data.path());
   std::istringstream start("move 300 200\nstep 3");
   ASSERT_TRUE(run.script(start));
   const HeadlessPlatform& platform = run.tracked().platform();
@@ -297,7 +298,7 @@ TEST(DamageTracking, StillFramesHandOverNothingAndAMissedChangeIsCaught) {
   // A soldier walking hands over only the tiles around it.
   std::istringstream walk("place green sword 300 200\nstep 20");
   ASSERT_TRUE(run.script(walk));
-  EXPECT_LT(platform.pixelsReceived() - pixels, 20u * 640 * 480 / 10);
+  EXPECT_LT(platform.pixelsReceived() - pixels, 20u * 1280 * 720 / 10);
 
   for (Simulator* sim : {&run.tracked(), &run.full()}) {
     Image& desktop = sim->world().desktop;

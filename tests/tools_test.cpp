@@ -226,7 +226,11 @@ TEST(Lighter, PoursOneFirePerStepOneForAShortClickAndTheFlameThrowerThrowsUpAndL
     EXPECT_TRUE(f.vx >= -7.8f && f.vx <= -5.2f && f.vy >= -7.8f && f.vy <= -5.2f) << f.vx << "," << f.vy;
   }
   run.run("step 300");
-  EXPECT_EQ(w.lighterFires.count, 0) << "flamethrower fires leave through the top or the left";
+  // Every flamethrower fire has left through the top or the left; the slow first one may remain.
+  EXPECT_LE(w.lighterFires.count, 1);
+  if (w.lighterFires.count == 1) {
+    EXPECT_GT(w.lighterFires.fires[0].vx, -5.2f);
+  }
 }
 
 TEST(Fires, PauseFreezesThemAndSilencesTheLoopWhichRestartsFromItsBeginning) {
