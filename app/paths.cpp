@@ -5,6 +5,7 @@ namespace mw {
 
 namespace {
 std::string dataDirectory;
+std::string snapshotOverride;
 }
 
 void setDataDirectory(const std::string& directory) {
@@ -13,5 +14,13 @@ void setDataDirectory(const std::string& directory) {
 }
 
 std::string dataPath(const std::string& relative) { return dataDirectory + relative; }
+
+}  // namespace mw
+
+namespace mw {
+
+std::string snapshotPath() { return snapshotOverride.empty() ? dataPath("Files/Img/1.bmp") : snapshotOverride; }
+
+void setSnapshotPath(const std::string& path) { snapshotOverride = path; }
 
 }  // namespace mw

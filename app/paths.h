@@ -8,5 +8,9 @@ namespace mw {
 void setDataDirectory(const std::string& directory);
 // The full path of a file below the data folder, e.g. dataPath("Files/Img/1.bmp").
 std::string dataPath(const std::string& relative);
+// The snapshot file: dataPath("Files/Img/1.bmp"), unless the platform chose another place (when
+// the data folder cannot be written to).
+std::string snapshotPath();
+void setSnapshotPath(const std::string& path);
 
 }  // namespace mw

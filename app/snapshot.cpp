@@ -53,10 +53,10 @@ std::FILE* openOwnerOnly(const std::string& path) {
   if (file == nullptr) ::close(fd);
   return file;
 #else
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = openFile(path, "wb");
   if (file == nullptr) return nullptr;
   std::error_code ignored;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+  std::filesystem::permissions(filePath(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::replace, ignored);
   return file;
 #endif
@@ -108,7 +108,7 @@ void captureDesktop(Platform& platform) {
     platform.showError("Unable to Allocate Bitmap Memory", "Error");
     return;
   }
-  if (!writeSnapshotFile(dataPath(SNAPSHOT_FILE), capture)) {
+  if (!writeSnapshotFile(snapshotPath(), capture)) {
     platform.showError("Unable to Create Bitmap File", "Error");
     return;
   }
@@ -153,7 +153,7 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
-  const std::vector<uint8_t> bytes = readFileBytes(dataPath(SNAPSHOT_FILE));
+  const std::vector<uint8_t> bytes = readFileBytes(snapshotPath());
   Image loaded;
   decodeBmp(bytes.data(), bytes.size(), loaded);
   desktop = std::move(loaded);
