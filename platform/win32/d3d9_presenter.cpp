@@ -58,7 +58,8 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
   parameters_.Windowed = windowed ? TRUE : FALSE;
   parameters_.EnableAutoDepthStencil = FALSE;
   parameters_.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-  parameters_.FullScreen_RefreshRateInHz = 0;  // the current rate: no mode change
+  // Full-screen at the monitor's current mode: no change of resolution or rate.
+  parameters_.FullScreen_RefreshRateInHz = windowed ? 0 : mode.RefreshRate;
   parameters_.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
 
   // Nothing is drawn by Direct3D, so software vertex processing serves where hardware is missing.
@@ -68,6 +69,16 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
                                            common | D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE,
                                            &parameters_, &device_);
   if (FAILED(result)) {
+    result = direct3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window, common | D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                     &parameters_, &device_);
+  }
+  if ((FAILED(result) || device_ == nullptr) && !windowed) {
+    // Some systems cannot give a program the screen to itself (Wine on a virtual X server cannot
+    // set the mode): a window of the monitor's size looks the same.
+    std::fprintf(stderr, "Mirthwick: no full-screen Direct3D 9 device (0x%08lx); presenting in the window\n",
+                 static_cast<unsigned long>(result));
+    parameters_.Windowed = TRUE;
+    parameters_.FullScreen_RefreshRateInHz = 0;
     result = direct3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window, common | D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                      &parameters_, &device_);
   }
