@@ -15,10 +15,6 @@ void setDataDirectory(const std::string& directory) {
 
 std::string dataPath(const std::string& relative) { return dataDirectory + relative; }
 
-}  // namespace mw
-
-namespace mw {
-
 std::string snapshotPath() { return snapshotOverride.empty() ? dataPath("Files/Img/1.bmp") : snapshotOverride; }
 
 void setSnapshotPath(const std::string& path) { snapshotOverride = path; }
