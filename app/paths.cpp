@@ -80,4 +80,8 @@ std::string dataPath(const std::string& relative) { return dataDirectory + relat
 
 std::string snapshotPath() { return snapshotFile; }
 
+void setSnapshotPath(const std::string& path) {
+  snapshotFile = path.empty() ? dataDirectory + "Files/Img/1.bmp" : path;
+}
+
 }  // namespace mw

@@ -15,5 +15,7 @@ void locateProgramFiles(const std::string& programDirectory);
 std::string dataPath(const std::string& relative);
 // The full path of the snapshot file.
 std::string snapshotPath();
+// A platform's own place for the snapshot (empty: back to Files/Img/1.bmp in the data folder).
+void setSnapshotPath(const std::string& path);
 
 }  // namespace mw

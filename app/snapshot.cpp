@@ -54,10 +54,10 @@ std::FILE* openOwnerOnly(const std::string& path) {
   if (file == nullptr) ::close(fd);
   return file;
 #else
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = openFile(path, "wb");
   if (file == nullptr) return nullptr;
   std::error_code ignored;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+  std::filesystem::permissions(filePath(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::replace, ignored);
   return file;
 #endif

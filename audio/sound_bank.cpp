@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "app/files.h"
 #include "app/platform.h"
 #include "world/world.h"
 
@@ -29,7 +30,7 @@ void report(const std::string& path, const char* what) {
 // The samples of a sound file: N from offset 40, then up to N bytes from offset 44, never past the
 // file's end. Anything wrong is reported once; what could be read is kept.
 std::vector<uint8_t> readSamples(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
   if (!file) {
     report(path, "is missing or cannot be opened; its sound stays silent");
     return {};
@@ -48,7 +49,7 @@ std::vector<uint8_t> readSamples(const std::string& path) {
   try {
     // A regular file's size bounds the first allocation; a huge N alone never does.
     std::error_code error;
-    const uintmax_t fileSize = std::filesystem::file_size(path, error);
+    const uintmax_t fileSize = std::filesystem::file_size(filePath(path), error);
     if (!error && fileSize > WAV_HEADER_BYTES)
       samples.reserve(static_cast<size_t>(std::min<uintmax_t>(length, fileSize - WAV_HEADER_BYTES)));
     while (samples.size() < length) {

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "app/files.h"
 #include "app/screen.h"
 #include "gfx/compositing.h"
 #include "world/world.h"
@@ -45,7 +46,7 @@ const char* checkSheet(const std::vector<uint8_t>& file, int32_t expectedWidth) 
 bool readFontBitmap(const std::string& path, uint32_t* store, int32_t expectedWidth) {
   std::fill(store, store + FONT_STORE_PIXELS, 0u);
   std::vector<uint8_t> file;
-  if (std::ifstream in{path, std::ios::binary}) {
+  if (std::ifstream in{filePath(path), std::ios::binary}) {
     file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   if (const char* problem = checkSheet(file, expectedWidth)) {

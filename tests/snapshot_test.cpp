@@ -68,14 +68,19 @@ TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
   test::DataDirectory data;
   const std::string path = data.file(SNAPSHOT_FILE);
   ASSERT_TRUE(writeSnapshotFile(path, gradient(3, 5)));
+#ifndef _WIN32
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+#endif
   const std::vector<uint8_t> b = readFileBytes(path);
   EXPECT_EQ(le32(b, 34), 3u * 4 * 5);
   EXPECT_EQ(le32(b, 2), b.size());
   // A header for a width needing padding at 32 bits has none; the rule still rounds to 4 bytes.
   EXPECT_EQ(le32(snapshotHeader(7, 2), 34), 7u * 4 * 2);
+#ifdef _WIN32
+  GTEST_SKIP() << "owner-only permission bits are POSIX; on Windows only the sizes are checked";
+#else
 
   // An older, world-readable file is narrowed too, whatever the umask.
   ASSERT_EQ(chmod(path.c_str(), 0666), 0);
@@ -86,6 +91,7 @@ TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(readFileBytes(path).size(), 54u + 16u);
+#endif
 }
 
 std::vector<uint8_t> bmp24(int w, int h, bool topDown) {

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 namespace mw::test {
@@ -12,10 +14,22 @@ namespace mw::test {
 namespace fs = std::filesystem;
 
 DataDirectory::DataDirectory() {
+#ifdef _WIN32
+  // No mkdtemp: a fresh random name, taken only when the folder did not exist before.
+  std::random_device entropy;
+  for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "mirthwick-test-%08x", static_cast<unsigned>(entropy()));
+    const fs::path candidate = fs::temp_directory_path() / name;
+    if (fs::create_directory(candidate)) path_ = candidate.string();
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
+#else
   std::string pattern = (fs::temp_directory_path() / "mirthwick-test-XXXXXX").string();
   const char* made = mkdtemp(pattern.data());
   if (made == nullptr) throw std::runtime_error("cannot make a temporary folder");
   path_ = made;
+#endif
   fs::create_directories(path_ + "/Files/Img");
   fs::create_directories(path_ + "/Files/Sound");
   const fs::path built = fs::path(MIRTHWICK_BUILD_DIR) / "Files";

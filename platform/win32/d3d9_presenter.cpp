@@ -1,0 +1,130 @@
+// Presentation through Direct3D 9: a lockable X8R8G8B8 back buffer, filled row by row and presented.
+#include "platform/win32/d3d9_presenter.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace mw {
+
+namespace {
+
+template <typename T>
+void releaseCom(T*& object) {
+  if (object != nullptr) object->Release();
+  object = nullptr;
+}
+
+// The adapter that drives the monitor, or the default one.
+UINT adapterFor(IDirect3D9* direct3d, HMONITOR monitor) {
+  for (UINT adapter = 0; adapter < direct3d->GetAdapterCount(); ++adapter) {
+    if (direct3d->GetAdapterMonitor(adapter) == monitor) return adapter;
+  }
+  return D3DADAPTER_DEFAULT;
+}
+
+}  // namespace
+
+void D3d9Presenter::release() {
+  releaseCom(backBuffer_);
+  releaseCom(device_);
+  releaseCom(direct3d_);
+}
+
+bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, bool windowed) {
+  release();
+  window_ = window;
+  monitor_ = monitor;
+  width_ = width;
+  height_ = height;
+  windowed_ = windowed;
+  lost_ = false;
+  direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  if (direct3d_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: Direct3D 9 is not available; nothing is shown\n");
+    return false;
+  }
+  const UINT adapter = adapterFor(direct3d_, monitor);
+  D3DDISPLAYMODE mode{};
+  refreshHz_ = direct3d_->GetAdapterDisplayMode(adapter, &mode) == D3D_OK ? static_cast<int>(mode.RefreshRate) : 0;
+
+  parameters_ = D3DPRESENT_PARAMETERS{};
+  parameters_.BackBufferWidth = static_cast<UINT>(width);
+  parameters_.BackBufferHeight = static_cast<UINT>(height);
+  parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;  // the frame's own byte order: no conversion
+  parameters_.BackBufferCount = 1;
+  parameters_.MultiSampleType = D3DMULTISAMPLE_NONE;
+  parameters_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  parameters_.hDeviceWindow = window;
+  parameters_.Windowed = windowed ? TRUE : FALSE;
+  parameters_.EnableAutoDepthStencil = FALSE;
+  parameters_.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+  // Full-screen at the monitor's current mode: no change of resolution or rate.
+  parameters_.FullScreen_RefreshRateInHz = windowed ? 0 : mode.RefreshRate;
+  parameters_.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+
+  // Nothing is drawn by Direct3D, so software vertex processing serves where hardware is missing.
+  // The FPU is left as the program set it, so arithmetic is the same with and without a device.
+  const DWORD common = D3DCREATE_FPU_PRESERVE;
+  HRESULT result = direct3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window,
+                                           common | D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE,
+                                           &parameters_, &device_);
+  if (FAILED(result)) {
+    result = direct3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window, common | D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                     &parameters_, &device_);
+  }
+  if ((FAILED(result) || device_ == nullptr) && !windowed) {
+    // Some systems cannot give a program the screen to itself (Wine on a virtual X server cannot
+    // set the mode): a window of the monitor's size looks the same.
+    std::fprintf(stderr, "Mirthwick: no full-screen Direct3D 9 device (0x%08lx); presenting in the window\n",
+                 static_cast<unsigned long>(result));
+    parameters_.Windowed = TRUE;
+    parameters_.FullScreen_RefreshRateInHz = 0;
+    result = direct3d_->CreateDevice(adapter, D3DDEVTYPE_HAL, window, common | D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                     &parameters_, &device_);
+  }
+  if (FAILED(result) || device_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: no Direct3D 9 device (0x%08lx); nothing is shown\n",
+                 static_cast<unsigned long>(result));
+    device_ = nullptr;
+    releaseCom(direct3d_);
+    return false;
+  }
+  device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_);
+  return true;
+}
+
+bool D3d9Presenter::restoreLost() {
+  // A full-screen device is lost while another program has the screen; it may be rebuilt once
+  // the system says so.
+  const HRESULT state = device_ != nullptr ? device_->TestCooperativeLevel() : D3DERR_DEVICENOTRESET;
+  if (state == D3DERR_DEVICELOST) return false;
+  if (state == D3DERR_DEVICENOTRESET || device_ == nullptr) {
+    return build(window_, monitor_, width_, height_, windowed_);
+  }
+  lost_ = false;
+  return true;
+}
+
+bool D3d9Presenter::present(const uint32_t* pixels, int width, int height) {
+  if (lost_ && !restoreLost()) return false;
+  if (device_ == nullptr || backBuffer_ == nullptr) return false;
+  if (width == width_ && height == height_) {
+    D3DLOCKED_RECT locked{};
+    // A failed lock skips the copy: nothing is written through an old pointer.
+    if (backBuffer_->LockRect(&locked, nullptr, 0) == D3D_OK) {
+      auto* target = static_cast<uint8_t*>(locked.pBits);
+      for (int row = 0; row < height; ++row) {
+        std::memcpy(target + static_cast<ptrdiff_t>(row) * locked.Pitch, pixels + static_cast<size_t>(row) * width,
+                    static_cast<size_t>(width) * 4);
+      }
+      backBuffer_->UnlockRect();
+    }
+  }
+  if (device_->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) {
+    lost_ = true;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace mw

@@ -1,0 +1,71 @@
+// The Windows platform: one popup window over the monitor under the pointer, GDI screen capture,
+// Direct3D 9 presentation with frame pacing, DirectSound, and window messages for the core.
+#pragma once
+// The core's message names first: windows.h defines the same names as macros of the same values.
+#include "app/platform.h"
+#include "platform/sdl/frame_pacer.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/win32/d3d9_presenter.h"
+#include "platform/win32/dsound_audio.h"
+
+namespace mw {
+
+class Win32Platform : public Platform {
+ public:
+  explicit Win32Platform(HINSTANCE instance);
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  bool captureScreen(ScreenCapture& out) override;
+  void createWindow(int width, int height) override;
+  bool peekMessage(WindowMessage& out) override;
+  void setPresentation(bool windowed) override;
+  void present(const uint32_t* pixels, int width, int height) override;
+  void captureMouse(bool captured) override;
+  void showMenuCursor(bool visible) override;
+  void attachSound(int slot, const uint8_t* bytes, uint32_t length) override;
+  void playSound(int slot, int level, bool looping) override;
+  void stopSound(int slot) override;
+  void showError(const char* text, const char* caption) override;
+  void sleepMs(int milliseconds) override;
+
+  // The monitor the program covers, in desktop coordinates.
+  const RECT& monitorRect() const { return monitorRect_; }
+
+ private:
+  static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void queue(uint32_t message, WPARAM wParam, LPARAM lParam);
+  void waitUntil(int64_t tick);
+  int64_t now() const;
+
+  HINSTANCE instance_;
+  HMONITOR monitor_ = nullptr;
+  RECT monitorRect_{};
+  HWND window_ = nullptr;
+  bool classRegistered_ = false;
+  bool created_ = false;  // the core sees messages only after the window exists
+  bool shown_ = false;
+  bool cursorVisible_ = false;
+  HCURSOR menuCursor_ = nullptr;
+  HICON largeIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+
+  // Messages for the core, in arrival order: a fixed ring, so nothing is allocated per message.
+  static constexpr int QUEUE_CAPACITY = 256;
+  WindowMessage queue_[QUEUE_CAPACITY];
+  int queueHead_ = 0;
+  int queueCount_ = 0;
+
+  D3d9Presenter presenter_;
+  DirectSoundAudio audio_;
+  FramePacer pacer_;
+  int64_t ticksPerSecond_ = 1;
+};
+
+}  // namespace mw
