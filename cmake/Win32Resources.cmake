@@ -43,7 +43,9 @@ set_source_files_properties(${MIRTHWICK_PICTURES_RC} PROPERTIES OBJECT_DEPENDS "
 add_library(mirthwick_win32_pictures STATIC ${CMAKE_SOURCE_DIR}/platform/win32/gdiplus_codec.cpp
   ${CMAKE_SOURCE_DIR}/platform/win32/rcdata.cpp ${table_file})
 target_include_directories(mirthwick_win32_pictures PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(mirthwick_win32_pictures PUBLIC gdiplus ole32 shlwapi)
+# The codec fills the core's picture records, so the two libraries need each other (CMake repeats
+# them on the link line).
+target_link_libraries(mirthwick_win32_pictures PUBLIC gdiplus ole32 shlwapi mirthwick_core)
 mirthwick_warnings(mirthwick_win32_pictures)
 target_link_libraries(mirthwick_core PUBLIC mirthwick_win32_pictures)
 

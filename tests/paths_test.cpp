@@ -2,6 +2,8 @@
 // ../share/mirthwick when installed, the snapshot then in a private runtime folder; and the notice
 // drawn over the first frames when the desktop could not be photographed.
 #include <gtest/gtest.h>
+
+#if defined(__unix__)
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,3 +160,10 @@ TEST(CaptureNotice, DrawnCentredWhiteOnBlackOverTheFirstFramesOnly) {
 
 }  // namespace
 }  // namespace mw
+#else
+namespace mw {
+namespace {
+TEST(ProgramFiles, NeedsPosix) { GTEST_SKIP() << "the data and snapshot folders of an installed program are a POSIX matter"; }
+}  // namespace
+}  // namespace mw
+#endif
