@@ -10,7 +10,6 @@
 #include <new>
 
 #include "app/platform.h"
-#include "tools/fire.h"
 #include "world/world.h"
 
 namespace mw {
@@ -178,16 +177,5 @@ void stopSound(World& world, SoundSlot slot) {
   if (world.platform) world.platform->stopSound(static_cast<int>(slot));
 }
 
-void updateBurningLoop(World& world, const FireArray& fires) {
-  const bool running = world.paused == 0 && world.menuOpen == 0;
-  if (fires.count == 0 || !running) {
-    stopSound(world, SoundSlot::Burning);
-    world.burningLoopOn = 0;
-  }
-  if (fires.count > 0 && running) {
-    if (world.burningLoopOn == 0) playSoundLooping(world, SoundSlot::Burning, BURNING_LOOP_LEVEL);
-    world.burningLoopOn = 1;
-  }
-}
 
 }  // namespace mw

@@ -8,7 +8,6 @@
 namespace mw {
 
 struct World;
-struct FireArray;
 
 // Slots in their order in the world; Unused is the thirteenth slot, never loaded.
 enum class SoundSlot : int32_t {
@@ -61,9 +60,5 @@ void playSound(World& world, SoundSlot slot, int32_t level);
 void playSoundLooping(World& world, SoundSlot slot, int32_t level);
 // Stops the slot.
 void stopSound(World& world, SoundSlot slot);
-
-// Runs at the end of each fire array's update: the burning sound loops while the array holds
-// fires and neither the world is paused nor the menu is open; otherwise it stops.
-void updateBurningLoop(World& world, const FireArray& fires);
 
 }  // namespace mw

@@ -59,6 +59,23 @@ Json dumpArmy(const Army& army) {
   return Json{{"count", army.count}, {"soldiers", soldiers}};
 }
 
+// One fire array: its count and every live fire in slot order.
+Json dumpFires(const FireArray& array) {
+  Json fires = Json::array();
+  for (int32_t i = 0; i < array.count && i < FIRE_SLOTS; ++i) {
+    const Fire& f = array.fires[i];
+    fires.push_back(Json{{"x", f.x},
+                         {"y", f.y},
+                         {"vx", f.vx},
+                         {"vy", f.vy},
+                         {"age", f.age},
+                         {"scorchTick", f.scorchTick},
+                         {"frame", f.frame},
+                         {"frameTick", f.frameTick}});
+  }
+  return Json{{"count", array.count}, {"fires", fires}};
+}
+
 }  // namespace
 
 Json dumpWorld(const World& w) {
@@ -119,6 +136,11 @@ Json dumpState(Simulator& simulator) {
   j["sounds"] = dumpSounds(world, simulator.platform());
   j["green"] = dumpArmy(world.green);
   j["blue"] = dumpArmy(world.blue);
+  j["fires"] = Json{{"lighter", dumpFires(world.lighterFires)},
+                    {"green", dumpFires(world.greenFires)},
+                    {"blue", dumpFires(world.blueFires)}};
+  const Fire& flame = world.lighterFlame;
+  j["lighterFlame"] = Json{{"x", flame.x}, {"y", flame.y}, {"frame", flame.frame}, {"frameTick", flame.frameTick}};
   return j;
 }
 

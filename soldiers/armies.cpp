@@ -39,8 +39,8 @@ void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t m
   if (army.count < 0 || army.count >= ARMY_CAPACITY) return;
   const int32_t n = army.count;
   army.count = n + 1;
-  // Only these fields are set; the others hold what the slot holds, which removal keeps at the
-  // start-up values for everything that moves with a soldier.
+  // A slot freed by a removal keeps its old tick and wound time: both start afresh here, so a new
+  // soldier neither flashes red nor strides early.
   Soldier& s = army.soldiers[n];
   s.x = static_cast<float>(mouseX - 45);
   s.y = static_cast<float>(mouseY + 20);
@@ -53,6 +53,12 @@ void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t m
   army.swings[n].frame = 0;
   s.flameSoldier = flame ? 1 : 0;
   s.facing = facing;
+  s.frame = 0;
+  s.vx = 0.0f;
+  s.vy = 0.0f;
+  s.engaged = 0;
+  s.woundTimer = 0;
+  s.tick = 0;
 }
 
 void advanceAnimation(Soldier& record) {

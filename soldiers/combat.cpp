@@ -7,6 +7,7 @@
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
 #include "soldiers/armies.h"
+#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {
@@ -113,14 +114,6 @@ void removalPass(World& world, ArmyId id, bool toolPoint) {
   }
 }
 
-// A flame soldier at its strike frame throws a fire at its target, when its army's fire array has
-// room; `struck` keeps it to one fire a swing. This is the one place soldier fires are launched.
-void launchFire(World& world, ArmyId id, Soldier& s) {
-  FireArray& fires = id == ArmyId::Green ? world.greenFires : world.blueFires;
-  if (fires.count >= FIRE_CAPACITY) return;
-  s.struck = 1;
-}
-
 void forgetTarget(Soldier& e) {
   e.hasTarget = 0;
   e.engaged = 0;
@@ -180,7 +173,7 @@ void checkSwings(World& world) {
       Soldier& w = army.swings[i];
       if (s.engaged == 1 && w.frame == STRIKE_FRAME && s.struck == 0) {
         resolveStrike(world, id == ArmyId::Green ? StrikeSource::GreenSwing : StrikeSource::BlueSwing, i);
-        if (s.flameSoldier != 0) launchFire(world, id, s);
+        if (s.flameSoldier != 0) launchSoldierFire(world, id, s);
       }
       // Back at the start of the stroke, the next one may land again.
       if (w.frame == 0 && s.struck == 1) s.struck = 0;

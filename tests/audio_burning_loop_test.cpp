@@ -7,6 +7,7 @@
 
 #include "audio/sound_bank.h"
 #include "platform/headless/headless_platform.h"
+#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {

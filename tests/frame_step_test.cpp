@@ -75,6 +75,7 @@ TEST(FrameStep, BackgroundCopiesTheDesktopAndLeavesUncoveredPixelsBlack) {
   w.desktop.pixels.assign(50, 0xFFAABBCCu);
   w.desktop.pixels[12] = TRANSPARENT_KEY;
   w.showStats = 0;
+  MouseState.x = MouseState.y = 5000;  // the hammer follows the mouse, off the screen
   run.run("step");
   const std::vector<uint32_t>& frame = run.sim->platform().lastFrame();
   ASSERT_EQ(frame.size(), 40u * 30u);

@@ -1,11 +1,88 @@
-// Fires: start state; movement comes with the lighter.
+// Fires: start state, the lighter's pour and flame, soldiers' fires, and the advance of an array.
 #include "tools/fires.h"
 
+#include <cmath>
 #include <cstdlib>
 
+#include "app/screen.h"
+#include "audio/sound_bank.h"
+#include "gfx/compositing.h"
+#include "soldiers/armies.h"
 #include "world/world.h"
 
 namespace mw {
+
+namespace {
+
+constexpr int32_t FIRE_HIT_BOX[4] = {8, 8, 8, 0};
+
+int32_t fireTicks(const World& world) { return static_cast<int32_t>(world.fireFrameTime); }
+
+// One animation step of a flame: the sheet's frame time is rewritten, then the tick counts up.
+void animate(Fire& fire, int32_t ticksPerFrame) {
+  SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr) return;
+  sheet->ticksPerFrame = ticksPerFrame;
+  fire.frameTick = fire.frameTick + 1;
+  if (fire.frameTick >= sheet->ticksPerFrame) {
+    fire.frame = sheet->frameCount > 0 ? (fire.frame + 1) % sheet->frameCount : 0;
+    fire.frameTick = 0;
+  }
+}
+
+// A flame's current frame, its corner at (x + 45, y - 10).
+void drawFlame(World& world, const Fire& fire) {
+  const SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
+}
+
+bool offScreen(const Fire& fire) {
+  return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
+         fire.y > static_cast<float>(screenHeight);
+}
+
+// Takes fire i out: later fires move down one slot, each slot keeping its sheet and frame tick.
+void removeFire(FireArray& fires, int32_t i) {
+  if (fires.count == 1) {
+    fires.fires[i].age = 0;
+    fires.fires[i].scorchTick = 0;
+  } else {
+    for (int32_t m = i; m + 1 < fires.count; ++m) {
+      Fire& to = fires.fires[m];
+      const Fire& from = fires.fires[m + 1];
+      to.x = from.x;
+      to.y = from.y;
+      to.vx = from.vx;
+      to.vy = from.vy;
+      to.frame = from.frame;
+      to.age = from.age;
+      to.scorchTick = from.scorchTick;
+    }
+  }
+  fires.count = fires.count - 1;
+}
+
+// One step of a running fire: move, burn whoever stands at its hit point, scorch, die.
+void moveFire(World& world, FireArray& fires, int32_t i) {
+  Fire& fire = fires.fires[i];
+  fire.x = fire.x + fire.vx;
+  fire.y = fire.y + fire.vy;
+  fire.age = fire.age + 1;
+  fire.scorchTick = fire.scorchTick + 1;
+  world.hitX = pixelOf(fire.x + 90.0f);
+  world.hitY = pixelOf(fire.y + 50.0f);
+  if (fire.scorchTick == SCORCH_STEPS) {
+    stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop);
+    fire.scorchTick = 0;
+  }
+  for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
+  world.hitSource = HitSource::Fire;
+  killInHitBox(world);
+  if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
+}
+
+}  // namespace
 
 void resetFires(World& world) {
   world.lighterFlame = Fire{};
@@ -27,6 +104,98 @@ void resetFires(World& world) {
   for (FireArray* fires : arrays) fires->count = 0;
 }
 
-void advanceFires(World&, FireArray&) {}
+void advanceFires(World& world, FireArray& fires) {
+  const bool running = world.menuOpen == 0 && world.paused == 0;
+  // The count is read again before each slot: a removal shortens the pass.
+  for (int32_t i = 0; i < fires.count && i < FIRE_SLOTS; ++i) {
+    if (running) {
+      moveFire(world, fires, i);
+      // The fire that moved down into slot i after a removal is animated and drawn here, and
+      // moves in the next pass.
+      animate(fires.fires[i], fireTicks(world));
+    }
+    if (i < fires.count) drawFlame(world, fires.fires[i]);
+  }
+  updateBurningLoop(world, fires);
+}
+
+void updateBurningLoop(World& world, const FireArray& fires) {
+  const bool running = world.paused == 0 && world.menuOpen == 0;
+  if (fires.count == 0 || !running) {
+    stopSound(world, SoundSlot::Burning);
+    world.burningLoopOn = 0;
+  }
+  if (fires.count > 0 && running) {
+    if (world.burningLoopOn == 0) playSoundLooping(world, SoundSlot::Burning, BURNING_LOOP_LEVEL);
+    world.burningLoopOn = 1;
+  }
+}
+
+void lighterDown(World& world) {
+  FireArray& fires = world.lighterFires;
+  const bool full = fires.count >= FIRE_CAPACITY;
+  const int32_t mx = world.mouse->x;
+  const int32_t my = world.mouse->y;
+  drawToolPicture(world.canvas(), full ? world.lighterPicture : world.lighterTiltedPicture, mx, my);
+  const bool pour = world.clickLatch == 0 || world.lighterHoldOff == 0;
+  if (!pour || full || fires.count < 0) return;
+  Fire& fire = fires.fires[fires.count];
+  fires.count = fires.count + 1;
+  fire.x = static_cast<float>(mx + 40);
+  fire.y = static_cast<float>(my - 22);
+  fire.age = 0;
+  fire.scorchTick = 0;
+  const float spread = world.flameThrower ? FLAME_THROWER_SPREAD : LIGHTER_SPREAD;
+  fire.vx = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
+  fire.vy = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
+}
+
+void lighterFlameStep(World& world) {
+  Fire& flame = world.lighterFlame;
+  const int32_t mx = world.mouse->x;
+  const int32_t my = world.mouse->y;
+  // At the pouring point while pouring; otherwise over the upright lighter's chimney.
+  if (world.mouse->left && world.lighterFires.count < FIRE_CAPACITY) {
+    flame.x = static_cast<float>(mx + 40);
+    flame.y = static_cast<float>(my - 22);
+  } else {
+    flame.x = static_cast<float>(mx + 80);
+    flame.y = static_cast<float>(my + 22);
+  }
+  drawFlame(world, flame);
+  animate(flame, fireTicks(world));
+}
+
+void launchSoldierFire(World& world, ArmyId army, Soldier& soldier) {
+  FireArray& fires = army == ArmyId::Green ? world.greenFires : world.blueFires;
+  if (fires.count < 0 || fires.count >= FIRE_CAPACITY) return;
+  const Soldier* target = liveSoldier(world.army(otherArmy(army)), soldier.target);
+  if (target == nullptr) return;  // nobody to aim at
+  soldier.struck = 1;
+  Fire& fire = fires.fires[fires.count];
+  fires.count = fires.count + 1;
+  fire.y = soldier.y - 20.0f;
+  float dx, dy;
+  if (soldier.facing == 1) {
+    fire.x = soldier.x - 50.0f;
+    dx = (target->x + 20.0f) - fire.x;
+    dy = (target->y - 40.0f) - fire.y;
+  } else {
+    fire.x = soldier.x - 80.0f;
+    dx = target->x - (soldier.x - 40.0f);
+    dy = target->y - (fire.y + 20.0f);
+  }
+  const float d = std::sqrt(dx * dx + dy * dy);
+  if (d > 0.0f && std::isfinite(d)) {
+    fire.vx = dx / d;
+    fire.vy = dy / d;
+  } else {
+    // The target stands exactly where the fire aims from: it flies the way the soldier faces.
+    fire.vx = soldier.facing == 1 ? 1.0f : -1.0f;
+    fire.vy = 0.0f;
+  }
+  fire.age = FIRE_MAX_AGE - world.soldierFireLife;
+  fire.scorchTick = 0;
+}
 
 }  // namespace mw

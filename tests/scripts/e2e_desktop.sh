@@ -188,6 +188,15 @@ expect_desktop_shown() {  # TOLERANCE WHAT
   fail "$2: the screen differs from the desktop picture in $3 colour values (largest difference $4)"
 }
 
+expect_desktop_damaged() {  # WHAT: waits up to 5 s for the screen to differ from the desktop
+  for _ in $(seq 15); do
+    set -- "$1" $(screen_difference)
+    [ "$2" -gt 0 ] && { echo "ok: $1 (the screen differs in $2 colour values)"; return 0; }
+    sleep 0.3
+  done
+  fail "$1: the screen still shows the untouched desktop"
+}
+
 expect_window_covers_screen() {
   local info
   info=$(xwininfo -name Mirthwick 2>/dev/null)
@@ -262,9 +271,17 @@ click 3 400 320
 expect_cursor hidden "menu closed again"
 click 1 500 340
 park_pointer
+expect_desktop_damaged "a hammer blow cracks the desktop"
 xdotool keydown Return  # held until the desktop is whole again, however slow the frames
 expect_desktop_shown 0 "after a hammer blow and Enter"
 xdotool keyup Return
+# A soldier taken from the panel (the green sword soldier's picture) and placed on the desktop.
+click 3 300 300
+click 1 $((W - 500 + 270)) $(((H - 600) / 2 + 270))
+expect_cursor hidden "a soldier taken from the panel closes it"
+click 1 400 400
+park_pointer
+expect_desktop_damaged "a soldier placed on the desktop"
 quit_with_escape "Escape"
 
 start_app
