@@ -1,6 +1,7 @@
 // The narrow interface through which the core uses a platform (SDL desktop, headless, later Windows).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/messages.h"
@@ -12,6 +13,7 @@ struct ScreenCapture {
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> pixels;
+  std::string notice;  // when the picture is black because none could be had: why; the core shows it
 };
 
 class Platform {

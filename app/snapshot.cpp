@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <new>
 
+#include "app/capture_notice.h"
 #include "app/files.h"
 #include "app/paths.h"
 #include "app/screen.h"
@@ -73,6 +74,10 @@ bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& hea
   // A write past the file-size limit then fails with EFBIG instead of ending the program.
   static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
   (void)sizeSignalIgnored;
+  if (path.empty()) {  // no folder for it
+    errno = ENOENT;
+    return false;
+  }
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -123,6 +128,7 @@ std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
 #else
 
 bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
+  if (path.empty()) return false;
   const std::string temporary = path + ".new";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) return false;
@@ -180,7 +186,9 @@ bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
 void captureDesktop(Platform& platform) {
   ScreenCapture capture;
   try {
-    if (!platform.captureScreen(capture) || capture.width <= 0 || capture.height <= 0 ||
+    const bool captured = platform.captureScreen(capture);
+    setCaptureNotice(capture.notice);
+    if (!captured || capture.width <= 0 || capture.height <= 0 ||
         capture.pixels.size() != static_cast<size_t>(capture.width) * capture.height) {
       capture = ScreenCapture{};  // nothing usable: an empty picture, as an empty clipboard gives
     }
@@ -188,7 +196,7 @@ void captureDesktop(Platform& platform) {
     platform.showError("Unable to Allocate Bitmap Memory", "Error");
     return;
   }
-  const std::string path = dataPath(SNAPSHOT_FILE);
+  const std::string path = snapshotPath();
   if (writeSnapshotFile(path, capture)) {
     lastWriteFailed = false;
     unsavedCapture = ScreenCapture{};
@@ -196,7 +204,7 @@ void captureDesktop(Platform& platform) {
     // The program goes on with the photograph it holds; only Enter loses its source. Said once.
     if (!writeFailureReported) {
       std::fprintf(stderr, "Mirthwick: cannot write the desktop photo %s (%s); Enter cannot restore the desktop\n",
-                   path.c_str(), std::strerror(errno));
+                   path.empty() ? "anywhere" : path.c_str(), std::strerror(errno));
       writeFailureReported = true;
     }
     lastWriteFailed = true;
@@ -256,7 +264,7 @@ void loadSnapshot(Image& desktop) {
     desktop.key = TRANSPARENT_KEY;
     return;
   }
-  const std::vector<uint8_t> bytes = readSnapshotBytes(dataPath(SNAPSHOT_FILE));
+  const std::vector<uint8_t> bytes = readSnapshotBytes(snapshotPath());
   Image loaded;
   decodeBmp(bytes.data(), bytes.size(), loaded);
   desktop = std::move(loaded);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/capture_notice.h"
 #include "app/paths.h"
 #include "app/platform.h"
 #include "app/screen.h"
@@ -172,6 +173,7 @@ void frameStep(World& world) {
   }
 
   interactionStep(world);
+  drawCaptureNotice(world.canvas(), world.statsFont, world.frameNumber);  // why the desktop is black
   present(world.presenter);
   ++world.frameNumber;
 }

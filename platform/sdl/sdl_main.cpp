@@ -1,4 +1,4 @@
-// The desktop program's entry: Files/ beside the executable, the SDL platform, the main loop.
+// The desktop program's entry: its Files/ and snapshot folder, the SDL platform, the main loop.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
@@ -18,9 +18,9 @@ int main() {
     return 0;
   }
   mw::endQuietlyWhenDisplayGoes();
-  // Files/ is found beside the executable, whatever the current folder.
+  // Files/ is found beside the executable or in ../share/mirthwick, whatever the current folder.
   if (char* base = SDL_GetBasePath()) {
-    mw::setDataDirectory(base);
+    mw::locateProgramFiles(base);
     SDL_free(base);
   }
   mw::SdlPlatform platform;

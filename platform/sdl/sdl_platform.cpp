@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
 #include "platform/sdl/key_map.h"
+#include "platform/sdl/portal_capture.h"
 #include "platform/sdl/x11_capture.h"
 #include "platform/sdl/x11_window.h"
 
@@ -35,6 +38,17 @@ SDL_Surface* surfaceOf(Image& image) {
                                             SDL_PIXELFORMAT_ARGB8888);
 }
 
+bool isWaylandSession() {
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  const char* type = std::getenv("XDG_SESSION_TYPE");
+  return (display != nullptr && display[0] != '\0') || (type != nullptr && std::strcmp(type, "wayland") == 0);
+}
+
+bool videoDriverIs(const char* name) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::strcmp(driver, name) == 0;
+}
+
 int refreshRateOf(int display) {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
@@ -47,6 +61,10 @@ SdlPlatform::SdlPlatform() : pacer_(0, 1) {
   // The first click on the window counts as a click, and losing focus leaves the window alone.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // On a Wayland session a native Wayland window (exact scale, real fullscreen); X11 through
+  // XWayland only when that fails. SDL_VIDEODRIVER in the environment still decides.
+  waylandSession_ = isWaylandSession();
+  if (waylandSession_) SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
   installX11ErrorGuard();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
@@ -54,8 +72,35 @@ SdlPlatform::SdlPlatform() : pacer_(0, 1) {
   }
   ready_ = true;
   SDL_StopTextInput();  // keys only; no text input or input method
-  if (SDL_GetDisplayBounds(0, &screen_) != 0) screen_ = SDL_Rect{0, 0, 0, 0};
-  pacer_ = FramePacer(refreshRateOf(0), SDL_GetPerformanceFrequency());
+  chooseDisplay();
+}
+
+void SdlPlatform::chooseDisplay() {
+  const int count = SDL_GetNumVideoDisplays();
+  std::vector<SDL_Rect> bounds;
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect rect{0, 0, 0, 0};
+    SDL_GetDisplayBounds(i, &rect);
+    bounds.push_back(rect);
+    if (i == 0) layout_ = rect; else SDL_UnionRect(&layout_, &rect, &layout_);
+  }
+  // The monitor under the pointer; Wayland tells no client where the pointer is before it has a
+  // window, so there the first monitor.
+  int chosen = 0;
+  if (videoDriverIs("x11")) {
+    SDL_Point pointer{0, 0};
+    SDL_GetGlobalMouseState(&pointer.x, &pointer.y);
+    for (int i = 0; i < count; ++i) {
+      if (SDL_PointInRect(&pointer, &bounds[static_cast<size_t>(i)])) chosen = i;
+    }
+  }
+  screen_ = count > 0 ? bounds[static_cast<size_t>(chosen)] : SDL_Rect{0, 0, 0, 0};
+  // Wayland bounds are in scaled desktop units; the display mode is in physical pixels.
+  SDL_DisplayMode mode;
+  if (screen_.w > 0 && SDL_GetDesktopDisplayMode(chosen, &mode) == 0 && mode.w > screen_.w) {
+    displayScale_ = static_cast<float>(mode.w) / static_cast<float>(screen_.w);
+  }
+  pacer_ = FramePacer(refreshRateOf(chosen), SDL_GetPerformanceFrequency());
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -67,19 +112,62 @@ SdlPlatform::~SdlPlatform() {
   if (ready_) SDL_Quit();
 }
 
+bool SdlPlatform::capturePortal(ScreenCapture& out, std::string& reason) {
+  if (!portalAsked_) {
+    portalAsked_ = true;
+    portalWorked_ = capturePortalScreenshot(PORTAL_TIMEOUT_MS, portalPicture_, portalReason_) == PortalCapture::Picture;
+  }
+  if (!portalWorked_) {
+    reason = portalReason_;
+    return false;
+  }
+  // The picture spans every monitor at one scale: cut out the one the window covers.
+  cropMonitor(portalPicture_, DesktopRect{layout_.x, layout_.y, layout_.w, layout_.h},
+              DesktopRect{screen_.x, screen_.y, screen_.w, screen_.h}, out);
+  return true;
+}
+
 bool SdlPlatform::captureScreen(ScreenCapture& out) {
   out = ScreenCapture{};
-  if (!captureX11Screen(screen_.x, screen_.y, screen_.w, screen_.h, out)) {
-    // No X display to read (a Wayland session without XWayland, say) or none that answered: a
-    // black desktop of the display's size, so the program still runs.
+  // First that works: the screenshot portal on a Wayland session; the X root window of a real X
+  // server; the portal after all when the X server is XWayland; else black, saying why.
+  std::string reason;
+  bool captured = waylandSession_ && capturePortal(out, reason);
+  if (!captured) {
+    const bool portalTried = waylandSession_;
+    switch (captureX11Screen(screen_.x, screen_.y, screen_.w, screen_.h, out)) {
+      case X11Capture::Picture:
+        captured = true;
+        break;
+      case X11Capture::XWayland:
+        captured = !portalTried && capturePortal(out, reason);
+        if (!portalTried && !captured) reason = "the X server is XWayland, whose screen reads black,\nand " + reason;
+        break;
+      case X11Capture::NoDisplay:
+        if (reason.empty()) reason = "no X display and no Wayland session";
+        break;
+      case X11Capture::Failed:
+        if (reason.empty()) reason = "the X server gave no picture";
+        break;
+    }
+  }
+  if (!captured) {
     if (!warnedNoCapture_) {
-      std::fprintf(stderr, "Mirthwick: no X display to photograph the desktop from; it shows black.\n");
+      std::string line = reason;  // one line on standard error; a line each on the screen
+      std::replace(line.begin(), line.end(), '\n', ' ');
+      std::fprintf(stderr, "Mirthwick: cannot photograph the desktop: %s; it shows black.\n", line.c_str());
       warnedNoCapture_ = true;
     }
-    if (screen_.w <= 0 || screen_.h <= 0) return false;
-    out.width = screen_.w;
-    out.height = screen_.h;
-    out.pixels.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0xFF000000u);
+    // A black desktop of the monitor's size in physical pixels, so the program still runs.
+    int width = static_cast<int>(std::lround(screen_.w * displayScale_));
+    int height = static_cast<int>(std::lround(screen_.h * displayScale_));
+    if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &width, &height);
+    if (width <= 0 || height <= 0) return false;
+    out = ScreenCapture{};
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
+    out.notice = "Cannot photograph the desktop:\n" + reason;
   }
   lastCapture_ = out;
   return true;
@@ -87,13 +175,18 @@ bool SdlPlatform::captureScreen(ScreenCapture& out) {
 
 void SdlPlatform::createWindow(int width, int height) {
   if (!ready_) return;
-  if (width <= 0 || height <= 0) {
-    width = std::max(screen_.w, 1);
-    height = std::max(screen_.h, 1);
+  // The monitor's size in desktop units; on a HiDPI monitor the frame (width x height) is larger
+  // and the renderer's output, one pixel per physical pixel, matches it.
+  if (screen_.w > 0 && screen_.h > 0) {
+    width = screen_.w;
+    height = screen_.h;
   }
+  width = std::max(width, 1);
+  height = std::max(height, 1);
   // Hidden until the first presentation: the second photograph is taken meanwhile and must not
   // show this window.
-  window_ = SDL_CreateWindow("Mirthwick", screen_.x, screen_.y, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  window_ = SDL_CreateWindow("Mirthwick", screen_.x, screen_.y, width, height,
+                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: no window: %s\n", SDL_GetError());
     return;

@@ -1,11 +1,14 @@
-// The desktop platform: one SDL2 window over the screen, X11 screen capture, SDL2_mixer sound.
+// The desktop platform: one SDL2 window over one monitor, the desktop capture (screenshot portal,
+// X11), SDL2_mixer sound.
 #pragma once
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/platform.h"
+#include "gfx/image.h"
 #include "platform/sdl/frame_pacer.h"
 #include "platform/sdl/sdl_audio.h"
 
@@ -41,9 +44,20 @@ class SdlPlatform : public Platform {
   bool ensureTexture(int width, int height);
   void setIcons();
   void waitUntil(uint64_t tick);
+  void chooseDisplay();
+  bool capturePortal(ScreenCapture& out, std::string& reason);
 
   bool ready_ = false;
+  bool waylandSession_ = false;
   SDL_Rect screen_{0, 0, 0, 0};  // the display the window covers, in desktop coordinates
+  SDL_Rect layout_{0, 0, 0, 0};  // the bounding box of every display
+  float displayScale_ = 1.0f;    // physical pixels per desktop coordinate on that display, as SDL says
+  // The portal photographs once per start (on some desktops each screenshot flashes and clicks):
+  // the second capture reuses its outcome.
+  bool portalAsked_ = false;
+  bool portalWorked_ = false;
+  Image portalPicture_;
+  std::string portalReason_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;

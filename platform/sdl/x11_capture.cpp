@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -133,6 +134,25 @@ XImage* grabShared(Display* display, Window root, Visual* visual, int depth, int
   return nullptr;
 }
 
+// XWayland names its RandR outputs XWAYLAND0, XWAYLAND1, ... (and announces itself with an
+// extension of that name in newer versions).
+bool serverIsXWayland(Display* display) {
+  int opcode = 0, event = 0, error = 0;
+  if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error)) return true;
+  if (!XRRQueryExtension(display, &event, &error)) return false;
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+  if (resources == nullptr) return false;
+  bool xwayland = false;
+  for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+    if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+      xwayland = isXWaylandOutputName(output->name);
+      XRRFreeOutputInfo(output);
+    }
+  }
+  XRRFreeScreenResources(resources);
+  return xwayland;
+}
+
 void releaseShmImage(Display* display, XImage* image, XShmSegmentInfo& segment) {
   XShmDetach(display, &segment);
   XSync(display, False);
@@ -143,9 +163,11 @@ void releaseShmImage(Display* display, XImage* image, XShmSegmentInfo& segment) 
 
 }  // namespace
 
-bool captureX11Screen(int x, int y, int width, int height, ScreenCapture& out) {
+bool isXWaylandOutputName(const char* name) { return name != nullptr && std::strncmp(name, "XWAYLAND", 8) == 0; }
+
+X11Capture captureX11Screen(int x, int y, int width, int height, ScreenCapture& out) {
   Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
+  if (display == nullptr) return X11Capture::NoDisplay;
   // Errors of the requests below are noted, not fatal (Xlib's default handler would exit).
   XErrorHandler previous = XSetErrorHandler(noteXError);
   XImage* image = nullptr;
@@ -163,9 +185,10 @@ bool captureX11Screen(int x, int y, int width, int height, ScreenCapture& out) {
     XCloseDisplay(display);
   }};
 
+  if (serverIsXWayland(display)) return X11Capture::XWayland;
   const Window root = DefaultRootWindow(display);
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, root, &attributes)) return false;
+  if (!XGetWindowAttributes(display, root, &attributes)) return X11Capture::Failed;
   // Clip the rectangle to the root window; an empty one means the whole root.
   int left = std::max(x, 0), top = std::max(y, 0);
   int right = std::min(x + width, attributes.width), bottom = std::min(y + height, attributes.height);
@@ -182,7 +205,7 @@ bool captureX11Screen(int x, int y, int width, int height, ScreenCapture& out) {
     xErrorSeen = false;
     image = XGetImage(display, root, left, top, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
   }
-  if (image == nullptr) return false;
+  if (image == nullptr) return X11Capture::Failed;
 
   XPixelLayout layout;
   layout.width = image->width;
@@ -195,11 +218,11 @@ bool captureX11Screen(int x, int y, int width, int height, ScreenCapture& out) {
   layout.greenMask = static_cast<uint32_t>(image->green_mask ? image->green_mask : visual->green_mask);
   layout.blueMask = static_cast<uint32_t>(image->blue_mask ? image->blue_mask : visual->blue_mask);
   std::vector<uint32_t> pixels(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.height));
-  if (!convertXPixels(reinterpret_cast<const uint8_t*>(image->data), layout, pixels.data())) return false;
+  if (!convertXPixels(reinterpret_cast<const uint8_t*>(image->data), layout, pixels.data())) return X11Capture::Failed;
   out.width = layout.width;
   out.height = layout.height;
   out.pixels = std::move(pixels);
-  return true;
+  return X11Capture::Picture;
 }
 
 }  // namespace mw

@@ -24,9 +24,18 @@ struct XPixelLayout {
 // lines shorter than a row).
 bool convertXPixels(const uint8_t* data, const XPixelLayout& layout, uint32_t* out);
 
+enum class X11Capture {
+  Picture,    // out holds the rectangle
+  NoDisplay,  // no X server to connect to
+  XWayland,   // the server is XWayland, whose root window reads black: not read
+  Failed,     // the server gave no picture
+};
+
+// True when a RandR output name is one XWayland gives its outputs ("XWAYLAND0", ...).
+bool isXWaylandOutputName(const char* name);
+
 // Photographs the rectangle (x, y, width, height) of the default X screen, clipped to the root
-// window. Reads through shared memory when the server offers it. False when there is no X display
-// or the server gives no picture.
-bool captureX11Screen(int x, int y, int width, int height, ScreenCapture& out);
+// window. Reads through shared memory when the server offers it.
+X11Capture captureX11Screen(int x, int y, int width, int height, ScreenCapture& out);
 
 }  // namespace mw

@@ -110,8 +110,10 @@ for signal in INT TERM HUP; do
   fi
 done
 
-# A Files/Img it cannot write, as a user who is not root: it runs, shows the photograph, says once
-# that Enter cannot restore, and Enter leaves the photograph on screen.
+# A Files/Img it cannot write and a file-size limit below the photo's size (a full disk) in the
+# runtime folder it falls back to, as a user who is not root: it runs, shows the photograph, says
+# once that Enter cannot restore, Enter leaves the photograph on screen, and no file is left half
+# written.
 if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 elif [ "$(id -u)" != 0 ]; then as_user=()
 else as_user=(); echo "SKIP (read-only folder): root without setpriv"; fi
@@ -120,15 +122,15 @@ if [ "$(id -u)" != 0 ] || [ ${#as_user[@]} -gt 0 ]; then
   chmod 777 "$work/run"  # the other user's runtime folder would be its own
   [ "$(id -u)" = 0 ] && export XDG_RUNTIME_DIR=$work/run-nobody && mkdir -p "$XDG_RUNTIME_DIR" && chown 65534 "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   before=$(md5sum <"$snapshot")
-  launch readonly "${as_user[@]}"
+  launch readonly "${as_user[@]}" bash -c 'ulimit -f 100; exec "$@"' limit
   shown=$(shown_colour)
   key Return
   after_enter=$(shown_colour)
   quit_with_escape "$pid"
   said=$(grep -c "Enter cannot restore the desktop" "$work/readonly.err")
   if [ "$status" = 0 ] && [ "$said" = 1 ] && [ "$shown" = "#3366CC" ] && [ "$after_enter" = "#3366CC" ] &&
-     [ "$(md5sum <"$snapshot")" = "$before" ]; then
-    echo "ok (read-only Files/Img): shows the desktop, said once that Enter cannot restore, exit 0"
+     [ "$(md5sum <"$snapshot")" = "$before" ] && [ -z "$(find "$XDG_RUNTIME_DIR" -name '1.bmp*')" ]; then
+    echo "ok (read-only Files/Img, full runtime folder): shows the desktop, said once that Enter cannot restore, exit 0"
   else
     fail "read-only Files/Img" "exit $status, said $said times, colour $shown then $after_enter"
   fi

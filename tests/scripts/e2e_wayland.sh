@@ -1,0 +1,370 @@
+#!/usr/bin/env bash
+# End to end on Wayland: sway's headless backend with a known wallpaper, a private session bus with
+# pipewire and the screenshot portal (xdg-desktop-portal, -wlr, -gtk). The desktop program runs as
+# a Wayland client and its screen, taken with grim, must match the wallpaper pixel for pixel: at
+# scale 1, at scale 2 (one frame pixel per physical pixel), and with two outputs, where it covers
+# exactly one. Then without a portal, on XWayland: a black desktop with the reason on standard error
+# and on the screen. sway refuses to run as root, so as root the test runs as a throwaway user.
+# MW_SHOTS=FOLDER keeps the screenshots; MW_WRAP="gdb -batch -ex run -ex bt --args" wraps the program.
+# Usage: e2e_wayland.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+SELF=$(readlink -f "$0")
+SKIP=77
+skip() { echo "SKIP: $*"; exit $SKIP; }
+
+# --- As root: a throwaway user runs the rest ----------------------------------------------------
+if [ -z "${MW_WORK:-}" ]; then
+  BUILD=$(cd "${1:?build dir}" && pwd)
+  SOURCE=$(cd "${2:?source dir}" && pwd)
+  [ -x "$BUILD/mirthwick" ] || skip "the desktop program was not built"
+  for tool in sway swaybg grim wtype dbus-run-session pipewire convert /usr/bin/python3 \
+      /usr/libexec/xdg-desktop-portal /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (./dev test installs it)"
+  done
+  WORK=$(mktemp -d)
+  chmod 755 "$WORK"
+  mkdir -p "$WORK/app"
+  cp "$BUILD/mirthwick" "$WORK/app/"
+  cp -r "$BUILD/Files" "$WORK/app/"
+  rm -f "$WORK/app/Files/Img/1.bmp"
+  RUN_AS=()
+  USER_MADE=""
+  cleanup_root() {
+    # The portal's fixed file, should a failed run have left it, would stop every later portal.
+    [ -n "$USER_MADE" ] && [ "$(stat -c %U /tmp/out.png 2>/dev/null)" = "$USER_MADE" ] && rm -f /tmp/out.png
+    [ -n "$USER_MADE" ] && userdel "$USER_MADE" >/dev/null 2>&1
+    rm -rf "$WORK"
+  }
+  trap cleanup_root EXIT
+  if [ "$(id -u)" -eq 0 ]; then
+    USER_MADE="mwway$$"
+    useradd --no-create-home --home-dir "$WORK/home" --shell /bin/bash "$USER_MADE" >/dev/null 2>&1 ||
+      skip "could not make a throwaway user for sway (which refuses root)"
+    RUN_AS=(runuser -u "$USER_MADE" --)
+  fi
+  mkdir -p "$WORK/home" "$WORK/run"
+  chmod 700 "$WORK/run"
+  [ -n "$USER_MADE" ] && chown -R "$USER_MADE:" "$WORK"
+  "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK/home" LANG=C.UTF-8 MW_WORK="$WORK" MW_SOURCE="$SOURCE" MW_WRAP="${MW_WRAP:-}" MW_SHOTS="${MW_SHOTS:-}" \
+    XDG_RUNTIME_DIR="$WORK/run" bash "$SELF"
+  exit $?
+fi
+
+# --- As the user ---------------------------------------------------------------------------------
+WORK=$MW_WORK
+APP=$WORK/app/mirthwick
+W=1280 H=720
+PIDS=()
+APP_PID=""
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+fail() {
+  echo "FAIL: $*"
+  [ -s "$WORK/app.err" ] && { echo "--- program stderr"; cat "$WORK/app.err"; }
+  [ -s "$WORK/app.out" ] && { echo "--- program stdout"; tail -n 40 "$WORK/app.out"; }
+  [ -s "$WORK/sway.log" ] && { echo "--- sway log (end)"; tail -n 15 "$WORK/sway.log"; }
+  [ -s "$WORK/portal.log" ] && { echo "--- portal log (end)"; tail -n 15 "$WORK/portal.log"; }
+  exit 1
+}
+
+# Two wallpapers: every pixel's colour from its position (shifted for the second), so a shifted,
+# swapped or scaled picture cannot match by chance.
+picture() {  # FILE SEED
+  /usr/bin/python3 - "$WORK/$1.ppm" $W $H "$2" <<'PY'
+import sys
+path, w, h, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+rows = bytearray()
+for y in range(h):
+    for x in range(w):
+        rows += bytes(((x + seed) & 255, (y * 3 + seed) & 255, (((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y + seed)) & 255))
+open(path, 'wb').write(b'P6\n%d %d\n255\n' % (w, h) + rows)
+PY
+  convert "$WORK/$1.ppm" "$WORK/$1.png" || fail "could not write the wallpaper $1"
+}
+picture wall1 0
+picture wall2 97
+
+# A session of its own for each case: bus, pipewire, sway, portals.
+# run_case NAME OUTPUTS PORTAL(yes|no) SWAY_CONFIG_LINES...
+start_session() {  # OUTPUTS PORTAL CONFIG
+  local outputs=$1 portal=$2 config=$3
+  rm -f "$WORK"/run/wayland-* "$WORK/sway.env"
+  printf '%s\nexec sh -c "echo \\$DISPLAY > %s/sway.env"\n' "$config" "$WORK" >"$WORK/sway.conf"
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=$outputs \
+    sway -c "$WORK/sway.conf" >"$WORK/sway.log" 2>&1 &
+  PIDS+=($!)
+  local socket=""
+  for _ in $(seq 100); do
+    socket=$(cd "$WORK/run" && ls wayland-? 2>/dev/null | head -n1)
+    [ -n "$socket" ] && [ -s "$WORK/sway.env" ] && break
+    sleep 0.1
+  done
+  [ -n "$socket" ] || fail "sway did not start"
+  export WAYLAND_DISPLAY=$socket XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
+  export SWAY_DISPLAY
+  SWAY_DISPLAY=$(cat "$WORK/sway.env" 2>/dev/null)
+  if [ "$portal" = yes ]; then
+    dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE XDG_RUNTIME_DIR \
+      >/dev/null 2>&1
+    pipewire >"$WORK/pipewire.log" 2>&1 &
+    PIDS+=($!)
+    sleep 0.3
+    /usr/libexec/xdg-desktop-portal-wlr >"$WORK/portal.log" 2>&1 &
+    PIDS+=($!)
+    /usr/libexec/xdg-desktop-portal-gtk >>"$WORK/portal.log" 2>&1 &
+    PIDS+=($!)
+    /usr/libexec/xdg-desktop-portal -r >>"$WORK/portal.log" 2>&1 &
+    PIDS+=($!)
+    for _ in $(seq 50); do
+      dbus-send --session --print-reply --dest=org.freedesktop.portal.Desktop /org/freedesktop/portal/desktop \
+        org.freedesktop.DBus.Properties.Get string:org.freedesktop.portal.Screenshot string:version \
+        >/dev/null 2>&1 && break
+      sleep 0.2
+    done
+  fi
+  sleep 1  # the wallpaper is drawn by swaybg, a moment after sway starts
+}
+
+start_app() {  # [ENV...]: the program as a Wayland client, from another folder
+  rm -f "$WORK/app/Files/Img/1.bmp"
+  (cd /tmp && exec env "$@" SDL_AUDIODRIVER=dummy ${MW_WRAP:-} "$APP") >"$WORK/app.out" 2>"$WORK/app.err" &
+  APP_PID=$!
+  # The window appears after the photograph; keys sent in its first half second may be lost.
+  for _ in $(seq 100); do
+    [ -f "$WORK/app/Files/Img/1.bmp" ] && break
+    kill -0 "$APP_PID" 2>/dev/null || fail "the program ended at start"
+    sleep 0.1
+  done
+  sleep 1.5
+  kill -0 "$APP_PID" 2>/dev/null || fail "the program ended at start"
+}
+
+# Escape held across frames. The headless seat has no keyboard until wtype makes a virtual one,
+# and SDL 2.26 may crash on a key that arrives in the keyboard's first moments: wtype waits first.
+quit_with_escape() {  # WHAT
+  for _ in $(seq 5); do
+    wtype -s 800 -P Escape -s 400 -p Escape 2>/dev/null
+    for _ in $(seq 20); do
+      kill -0 "$APP_PID" 2>/dev/null || break 2
+      sleep 0.1
+    done
+  done
+  kill -0 "$APP_PID" 2>/dev/null && fail "$1: still running after Escape"
+  wait "$APP_PID"
+  local rc=$?
+  APP_PID=""
+  [ "$rc" -eq 0 ] || fail "$1: exit code $rc"
+  echo "ok: $1: Escape ends the program with exit code 0"
+}
+
+stop_session() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  PIDS=()
+}
+
+# Compares a screenshot with a picture (both scaled to W x H when needed), leaving out the top rows
+# (statistics text) and the top-left square where the hammer waits at the mouse's first position
+# (the headless seat has no pointer). Prints "COUNT MAXDIFF" over colour bytes.
+difference() {  # SHOT PICTURE
+  convert "$1" -depth 8 "rgb:$WORK/a.rgb" && convert "$2" -depth 8 "rgb:$WORK/b.rgb" || { echo "999999999 255"; return; }
+  /usr/bin/python3 - "$WORK/a.rgb" "$WORK/b.rgb" $W $H <<'PY'
+import sys
+a, b = open(sys.argv[1], 'rb').read(), open(sys.argv[2], 'rb').read()
+w, h = int(sys.argv[3]), int(sys.argv[4])
+if len(a) != len(b) or len(a) != w * h * 3:
+    print(999999999, 255); sys.exit()
+count = worst = 0
+for y in range(40, h):
+    x0 = 256 if y < 256 else 0
+    ra, rb = a[(y * w + x0) * 3:(y + 1) * w * 3], b[(y * w + x0) * 3:(y + 1) * w * 3]
+    if ra != rb:
+        d = [abs(p - q) for p, q in zip(ra, rb) if p != q]
+        count += len(d); worst = max(worst, max(d))
+print(count, worst)
+PY
+}
+
+keep_shot() {  # FILE NAME: kept for a person to look at when MW_SHOTS names a folder
+  [ -n "${MW_SHOTS:-}" ] && cp "$1" "$MW_SHOTS/wayland-$2.png" 2>/dev/null
+  return 0
+}
+
+# The program's window, as sway sees it: full-screen on OUTPUT, covering it.
+expect_window_on() {  # OUTPUT WHAT
+  local where
+  where=$(swaymsg -s "$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -n1)" -t get_tree -r 2>/dev/null |
+    /usr/bin/python3 -c '
+import json, sys
+def walk(node, output):
+    if node.get("type") == "output": output = node.get("name")
+    if node.get("name") == "Mirthwick" and node.get("type") in ("con", "floating_con"):
+        r = node["rect"]
+        print(output, node.get("fullscreen_mode"), r["x"], r["y"], r["width"], r["height"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []): walk(child, output)
+walk(json.load(sys.stdin), None)')
+  [ "${where%% *}" = "$1" ] && [ "$(cut -d" " -f2 <<<"$where")" = 1 ] ||
+    fail "$2: the window is not full-screen on $1 (sway says: ${where:-no window})"
+  echo "ok: $2: one full-screen window on $1 ($where)"
+}
+
+expect_shows() {  # OUTPUT PICTURE WHAT NAME: grim's shot of OUTPUT equals PICTURE (within 10 s)
+  local result="" shot=$WORK/shot-$1.png
+  for _ in $(seq 20); do
+    grim -o "$1" "$shot" 2>/dev/null
+    result=$(difference "$shot" "$2")
+    # The photo, under the statistics along the top edge: the program's own frames are shown.
+    if [ "${result%% *}" = 0 ] && [ "$(convert "$shot" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" != \
+        "$(convert "$2" -crop ${W}x40+0+0 -depth 8 rgb:- | md5sum)" ]; then
+      keep_shot "$shot" "$4"
+      echo "ok: $3 (output $1 matches $(basename "$2") pixel for pixel)"
+      return 0
+    fi
+    sleep 0.5
+  done
+  keep_shot "$shot" "$4-failed"
+  [ "${result%% *}" = 0 ] && fail "$3: no statistics text on output $1: the program's frame is not shown"
+  fail "$3: output $1 differs from $(basename "$2") in ${result% *} colour values (largest ${result#* })"
+}
+
+expect_size() {  # W H: the snapshot's size
+  local size
+  size=$(/usr/bin/python3 -c "import struct,sys; d=open(sys.argv[1],'rb').read(26); print(*struct.unpack('<ii', d[18:26]))" \
+    "$WORK/app/Files/Img/1.bmp" 2>/dev/null)
+  [ "$size" = "$1 $2" ] || fail "the snapshot is $size, not $1 $2"
+}
+
+# --- A private session bus with the screenshot portal ---------------------------------------
+if [ -z "${MW_IN_SESSION:-}" ]; then
+  export MW_IN_SESSION=1
+  dbus-run-session -- bash "$SELF" || exit $?
+  # Without a portal at all: a bus on which no service can be started.
+  cat >"$WORK/bare-bus.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:tmpdir=$WORK</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+EOF
+  MW_IN_SESSION=bare dbus-run-session --config-file="$WORK/bare-bus.conf" -- bash "$SELF" || exit $?
+  echo "PASS"
+  exit 0
+fi
+
+if [ "$MW_IN_SESSION" = 1 ]; then
+  # xdg-desktop-portal-wlr always writes /tmp/out.png; another user's file there stops it.
+  [ -e /tmp/out.png ] && [ ! -O /tmp/out.png ] && skip "/tmp/out.png belongs to another user; the portal cannot write"
+  # Scale 1: the screen shows the wallpaper exactly; the snapshot is the output's size.
+  start_session 1 yes "output HEADLESS-1 resolution ${W}x$H position 0 0 bg $WORK/wall1.png center
+xwayland disable"
+  grim -o HEADLESS-1 "$WORK/before.png" || fail "grim could not take a screenshot"
+  [ "$(difference "$WORK/before.png" "$WORK/wall1.png")" = "0 0" ] || fail "sway does not show the wallpaper exactly"
+  start_app
+  grep -q "cannot photograph" "$WORK/app.err" && fail "the portal capture failed"
+  expect_shows HEADLESS-1 "$WORK/wall1.png" "scale 1" scale1
+  expect_window_on HEADLESS-1 "scale 1"
+  expect_size $W $H
+  [ -e /tmp/out.png ] && [ "$(stat -c %U /tmp/out.png)" = "$(id -un)" ] && fail "the portal's picture was left behind"
+  quit_with_escape "scale 1"
+  stop_session
+
+  # Scale 2: a 1280 x 720 output of 640 x 360 desktop units; the frame has every physical pixel.
+  start_session 1 yes "output HEADLESS-1 resolution ${W}x$H position 0 0 scale 2 bg $WORK/wall1.png center
+xwayland disable"
+  grim -o HEADLESS-1 "$WORK/before2.png"
+  start_app
+  expect_shows HEADLESS-1 "$WORK/before2.png" "scale 2" scale2
+  expect_window_on HEADLESS-1 "scale 2"
+  # A hammer blow at (320, 180) in desktop units lands at (640, 360) in frame pixels: the crack is
+  # stamped there (its middle 20 right and 25 below the mouse). The pointer then waits in the
+  # bottom-right corner, where the hammer is drawn off the screen.
+  python3 "$MW_SOURCE/tests/scripts/wl_pointer.py" 640 360 move 320 180 sleep 0.4 press sleep 0.4 release \
+    sleep 0.3 move 639 359 sleep 0.5 || fail "scale 2: the virtual pointer did not work"
+  grim -o HEADLESS-1 "$WORK/struck.png"
+  keep_shot "$WORK/struck.png" scale2-struck
+  convert "$WORK/struck.png" -depth 8 "rgb:$WORK/a.rgb" && convert "$WORK/before2.png" -depth 8 "rgb:$WORK/b.rgb"
+  /usr/bin/python3 - "$WORK/a.rgb" "$WORK/b.rgb" $W $H <<'PY' || fail "scale 2: the blow did not land under the pointer"
+import sys
+a, b, w, h = open(sys.argv[1], 'rb').read(), open(sys.argv[2], 'rb').read(), int(sys.argv[3]), int(sys.argv[4])
+xs, ys = [], []
+for y in range(40, h - 12):
+    row = (y * w) * 3
+    for x in range(w - 12):
+        if a[row + x * 3:row + x * 3 + 3] != b[row + x * 3:row + x * 3 + 3]:
+            xs.append(x); ys.append(y)
+if not xs:
+    print('no crack on the screen'); sys.exit(1)
+cx, cy = (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
+print('crack from (%d, %d) to (%d, %d), its middle at (%d, %d)' % (min(xs), min(ys), max(xs), max(ys), cx, cy))
+sys.exit(0 if abs(cx - 660) <= 40 and abs(cy - 385) <= 40 else 1)
+PY
+  echo "ok: scale 2: a click lands where the pointer is"
+  expect_size $W $H
+  quit_with_escape "scale 2"
+  stop_session
+
+  # Two outputs: the program covers the first, the second keeps its wallpaper.
+  start_session 2 yes "output HEADLESS-1 resolution ${W}x$H position 0 0 bg $WORK/wall1.png center
+output HEADLESS-2 resolution ${W}x$H position $W 0 bg $WORK/wall2.png center
+xwayland disable"
+  grim -o HEADLESS-2 "$WORK/second.png"
+  [ "$(difference "$WORK/second.png" "$WORK/wall2.png")" = "0 0" ] || fail "sway does not show the second wallpaper"
+  start_app
+  expect_shows HEADLESS-1 "$WORK/wall1.png" "two outputs, the first covered" two-outputs-1
+  expect_window_on HEADLESS-1 "two outputs"
+  expect_size $W $H
+  grim -o HEADLESS-2 "$WORK/second.png"
+  keep_shot "$WORK/second.png" two-outputs-2
+  [ "$(convert "$WORK/second.png" -depth 8 rgb:- | md5sum)" = "$(convert "$WORK/wall2.png" -depth 8 rgb:- | md5sum)" ] ||
+    fail "two outputs: the second output does not show its own wallpaper untouched"
+  echo "ok: two outputs, the second untouched"
+  quit_with_escape "two outputs"
+  stop_session
+  exit 0
+fi
+
+# --- No portal: XWayland reads black, so the desktop is black and the screen says why ----------
+start_session 1 no "output HEADLESS-1 resolution ${W}x$H position 0 0 bg $WORK/wall1.png center
+xwayland enable"
+[ -n "$SWAY_DISPLAY" ] || skip "sway started no XWayland"
+expect_black_with_reason() {  # WHAT REASON NAME
+  grep -q "cannot photograph the desktop: .*$2" "$WORK/app.err" ||
+    fail "$1: standard error does not name the reason \"$2\""
+  grim -o HEADLESS-1 "$WORK/black.png"
+  keep_shot "$WORK/black.png" "$3"
+  # Black but for the white notice in the middle and the tool in hand at the mouse (at most one
+  # 256 x 256 picture), below the statistics.
+  convert "$WORK/black.png" -depth 8 "rgb:$WORK/black.rgb"
+  /usr/bin/python3 - "$WORK/black.rgb" $W $H <<'PY' || fail "$1: the screen is not black with the notice in the middle"
+import sys
+d, w, h = open(sys.argv[1], 'rb').read(), int(sys.argv[2]), int(sys.argv[3])
+white = 0
+box = [w, h, -1, -1]
+for y in range(40, h):
+    for x in range(w):
+        p = d[(y * w + x) * 3:(y * w + x) * 3 + 3]
+        if p == b'\xff\xff\xff' and abs(y - h // 2) < 60:
+            white += 1
+        elif p != b'\0\0\0':
+            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
+other = (box[2] - box[0] + 1, box[3] - box[1] + 1) if box[2] >= 0 else (0, 0)
+print('white notice pixels: %d; anything else within %dx%d' % (white, other[0], other[1]))
+sys.exit(0 if white > 500 and other[0] <= 256 and other[1] <= 256 else 1)
+PY
+  echo "ok: $1: black, the reason on standard error and on the screen"
+}
+start_app DISPLAY="$SWAY_DISPLAY"
+expect_black_with_reason "Wayland client, no portal" "no screenshot portal" no-portal
+quit_with_escape "no portal"
+# The same as an X11 client of XWayland: its root reads black, so it is not taken for the desktop.
+start_app -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY="$SWAY_DISPLAY"
+expect_black_with_reason "XWayland client, no portal" "XWayland" xwayland-no-portal
+quit_with_escape "XWayland client"
+stop_session
+exit 0
