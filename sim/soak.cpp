@@ -60,6 +60,10 @@ class Session {
   }
 
   void run() {
+    // Everything at capacity first: two armies of flame soldiers face to face, the lighter's fires,
+    // then full armies of both kinds; the random session follows.
+    flameBattle();
+    pourUntilFull();
     fillArmies();
     while (!done()) {
       switch (std::rand() % 15) {
@@ -303,6 +307,28 @@ class Session {
     }
     leftButton(false);
     frame();
+  }
+
+  // Two armies of flame soldiers in facing blocks, topped up as they fall, until their fires fill
+  // their arrays (or long enough).
+  void flameBattle() {
+    for (int32_t i = 0; i < 2000 && !done(); ++i) {
+      if (i % 10 == 0 && i < 1500) {
+        for (int32_t k = 0; k < ARMY_CAPACITY; ++k) {
+          if (world().green.count >= ARMY_CAPACITY && world().blue.count >= ARMY_CAPACITY) break;
+          const int32_t row = screenHeight / 8 + std::rand() % std::max(screenHeight * 3 / 4, 1);
+          const int32_t column = std::rand() % 120;
+          if (world().green.count < ARMY_CAPACITY)
+            simulator_->runLine("place green flame " + std::to_string(screenWidth / 2 - 50 - column) + " " +
+                                std::to_string(row));
+          if (world().blue.count < ARMY_CAPACITY)
+            simulator_->runLine("place blue flame " + std::to_string(screenWidth / 2 + 50 + column) + " " +
+                                std::to_string(row) + " left");
+        }
+      }
+      frame();
+      if (world().greenFires.count >= FIRE_CAPACITY && world().blueFires.count >= FIRE_CAPACITY) break;
+    }
   }
 
   // Both armies to 200, sword and flame soldiers: some with the soldier tools, the rest placed by
