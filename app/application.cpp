@@ -18,6 +18,7 @@ void Application::start() {
   // A run starts as a fresh process does: no input, no posted quit, no screen size yet.
   resetInputState();
   resetQuitState();
+  resetSnapshotState();
   screenWidth = 0;
   screenHeight = 0;
   message_ = WindowMessage{};

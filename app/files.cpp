@@ -3,7 +3,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <new>
 
 namespace mw {
 
@@ -23,7 +23,22 @@ std::FILE* openFile(const std::string& utf8, const char* mode) {
 std::vector<uint8_t> readFileBytes(const std::string& path) {
   std::ifstream file(filePath(path), std::ios::binary);
   if (!file) return {};
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  try {
+    // In large pieces: a file's size is only a hint (it may change, or be unknown for a pipe).
+    constexpr size_t PIECE = size_t{1} << 20;
+    for (;;) {
+      const size_t start = bytes.size();
+      bytes.resize(start + PIECE);
+      file.read(reinterpret_cast<char*>(bytes.data() + start), PIECE);
+      bytes.resize(start + static_cast<size_t>(file.gcount()));
+      if (!file) break;
+    }
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  if (file.bad()) return {};
+  return bytes;
 }
 
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

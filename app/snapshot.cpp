@@ -1,7 +1,10 @@
 // Desktop capture into the snapshot file, and the file's reader.
 #include "app/snapshot.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -41,27 +44,114 @@ uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// Opens the snapshot for writing, readable and writable by its owner only. The photo may show
-// private things: where the system allows, the file is created with those permissions, so nobody
-// else can open it even in the moment before they are set; an older file is narrowed before
-// anything is written into it.
-std::FILE* openOwnerOnly(const std::string& path) {
+// The photograph of the last capture whose file could not be written: start-up shows it instead
+// of the file, and Enter then has nothing to restore from.
+ScreenCapture unsavedCapture;
+bool lastWriteFailed = false;
+bool writeFailureReported = false;
+
 #if defined(__unix__) || defined(__APPLE__)
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (fd < 0) return nullptr;
-  (void)::fchmod(fd, S_IRUSR | S_IWUSR);
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) ::close(fd);
-  return file;
-#else
-  std::FILE* file = openFile(path, "wb");
-  if (file == nullptr) return nullptr;
-  std::error_code ignored;
-  std::filesystem::permissions(filePath(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace, ignored);
-  return file;
-#endif
+
+// Writes all of a buffer, through short writes and interruptions.
+bool writeAll(int fd, const void* data, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
+
+// The photo may show private things, and the folder may be shared or hostile: the file is made
+// as a new temporary beside the snapshot, owner-only and exclusively (a link or file planted under
+// that name is never opened), filled, and only then renamed over the snapshot. A rename replaces
+// a link rather than following it, and a reader finds the old photo or the whole new one, never
+// half of one.
+bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
+  // A write past the file-size limit then fails with EFBIG instead of ending the program.
+  static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
+  (void)sizeSignalIgnored;
+  if (path.empty()) {  // no folder for it
+    errno = ENOENT;
+    return false;
+  }
+  std::string temporary = path + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, header.data(), header.size());
+  // Rows bottom first; each pixel blue, green, red and a reserved byte, which is what a
+  // little-endian 0xXXRRGGBB already is.
+  for (int32_t row = capture.height - 1; ok && row >= 0; --row) {
+    ok = writeAll(fd, capture.pixels.data() + static_cast<size_t>(row) * capture.width,
+                  static_cast<size_t>(capture.width) * 4);
+  }
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    errno = error;
+  }
+  return ok;
+}
+
+// The snapshot's bytes, read only from a regular file of this user's that is not a link.
+std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  std::vector<uint8_t> bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+    try {
+      bytes.resize(static_cast<size_t>(st.st_size));
+      size_t got = 0;
+      while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+      }
+      bytes.resize(got);
+    } catch (const std::bad_alloc&) {
+      bytes.clear();
+    }
+  } else {
+    std::fprintf(stderr, "Mirthwick: %s is not a plain file of yours; it is not read\n", path.c_str());
+  }
+  ::close(fd);
+  return bytes;
+}
+
+#else
+
+bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
+  if (path.empty()) return false;
+  const std::string temporary = path + ".new";
+  std::FILE* file = openFile(temporary, "wb");
+  if (file == nullptr) return false;
+  bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+  for (int32_t row = capture.height - 1; ok && row >= 0; --row) {
+    const size_t n = static_cast<size_t>(capture.width);
+    ok = std::fwrite(capture.pixels.data() + static_cast<size_t>(row) * capture.width, 4, n, file) == n;
+  }
+  ok = (std::fclose(file) == 0) && ok;
+  std::error_code error;
+  if (ok) {
+    std::filesystem::permissions(filePath(temporary), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::replace, error);
+    std::filesystem::rename(filePath(temporary), filePath(path), error);
+    ok = !error;
+  }
+  if (!ok) std::filesystem::remove(filePath(temporary), error);
+  return ok;
+}
+
+std::vector<uint8_t> readSnapshotBytes(const std::string& path) { return readFileBytes(path); }
+
+#endif
 
 }  // namespace
 
@@ -83,19 +173,14 @@ std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
   return h;
 }
 
+void resetSnapshotState() {
+  unsavedCapture = ScreenCapture{};
+  lastWriteFailed = false;
+  writeFailureReported = false;
+}
+
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
-  std::FILE* file = openOwnerOnly(path);
-  if (file == nullptr) return false;
-  const std::vector<uint8_t> header = snapshotHeader(capture.width, capture.height);
-  std::fwrite(header.data(), 1, header.size(), file);
-  // Rows bottom first; each pixel blue, green, red and a reserved byte, which is what a
-  // little-endian 0xXXRRGGBB already is.
-  for (int32_t row = capture.height - 1; row >= 0; --row) {
-    std::fwrite(capture.pixels.data() + static_cast<size_t>(row) * capture.width, 4,
-                static_cast<size_t>(capture.width), file);
-  }
-  std::fclose(file);
-  return true;
+  return writeSnapshotBytes(path, snapshotHeader(capture.width, capture.height), capture);
 }
 
 void captureDesktop(Platform& platform) {
@@ -111,12 +196,22 @@ void captureDesktop(Platform& platform) {
     platform.showError("Unable to Allocate Bitmap Memory", "Error");
     return;
   }
-  if (!writeSnapshotFile(snapshotPath(), capture)) {
-    platform.showError("Unable to Create Bitmap File", "Error");
-    return;
+  const std::string path = snapshotPath();
+  if (writeSnapshotFile(path, capture)) {
+    lastWriteFailed = false;
+    unsavedCapture = ScreenCapture{};
+  } else {
+    // The program goes on with the photograph it holds; only Enter loses its source. Said once.
+    if (!writeFailureReported) {
+      std::fprintf(stderr, "Mirthwick: cannot write the desktop photo %s (%s); Enter cannot restore the desktop\n",
+                   path.empty() ? "anywhere" : path.c_str(), std::strerror(errno));
+      writeFailureReported = true;
+    }
+    lastWriteFailed = true;
+    unsavedCapture = std::move(capture);
   }
-  screenHeight = capture.height;
-  screenWidth = capture.width;
+  screenHeight = lastWriteFailed ? unsavedCapture.height : capture.height;
+  screenWidth = lastWriteFailed ? unsavedCapture.width : capture.width;
 }
 
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
@@ -156,7 +251,20 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
-  const std::vector<uint8_t> bytes = readFileBytes(snapshotPath());
+  if (lastWriteFailed) {
+    // No file of this run to read: the photograph held since the capture, once; later the
+    // desktop stays as it is.
+    if (!unsavedCapture.pixels.empty()) {
+      desktop.width = unsavedCapture.width;
+      desktop.height = unsavedCapture.height;
+      desktop.pixels = std::move(unsavedCapture.pixels);
+      for (uint32_t& p : desktop.pixels) p |= 0xFF000000u;
+      unsavedCapture = ScreenCapture{};
+    }
+    desktop.key = TRANSPARENT_KEY;
+    return;
+  }
+  const std::vector<uint8_t> bytes = readSnapshotBytes(snapshotPath());
   Image loaded;
   decodeBmp(bytes.data(), bytes.size(), loaded);
   desktop = std::move(loaded);

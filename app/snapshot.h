@@ -16,19 +16,26 @@ inline constexpr size_t BMP_HEADERS_SIZE = 54;
 // The 54 header bytes of a snapshot of this size: 32 bits per pixel, bottom row first.
 std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height);
 
-// Photographs the screen and writes the snapshot file; sets the screen size once the file is open.
-// Failures show "Unable to Allocate Bitmap Memory" or "Unable to Create Bitmap File".
+// Photographs the screen, writes the snapshot file and sets the screen size. When the file cannot
+// be written, says once on standard error that Enter cannot restore the desktop and keeps the
+// photograph for start-up to show. Out of memory shows "Unable to Allocate Bitmap Memory".
 void captureDesktop(Platform& platform);
 
-// Writes a capture as the snapshot file at path, readable by its owner only. False when the file
-// cannot be created.
+// Forgets an unwritable snapshot and its held photograph, as at program start.
+void resetSnapshotState();
+
+// Writes a capture as the snapshot file at path, readable by its owner only, replacing whatever
+// was there (a link is replaced, never followed) all at once. False, with errno set and the old
+// file untouched, when it cannot be written whole.
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture);
 
 // Decodes an uncompressed 24- or 32-bit BMP (bottom-up or top-down) into opaque 0xFFRRGGBB
 // pixels, top row first. False (and an empty image) for anything it cannot read safely.
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out);
 
-// Fills the desktop image from the snapshot file; a missing or broken file leaves it 0 x 0.
+// Fills the desktop image from the snapshot file; a missing or broken file, a link, or a file of
+// another user's leaves it 0 x 0. After a capture whose file could not be written, it shows that
+// capture's photograph once and afterwards leaves the desktop as it is.
 void loadSnapshot(Image& desktop);
 
 }  // namespace mw

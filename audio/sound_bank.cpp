@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -27,19 +28,59 @@ void report(const std::string& path, const char* what) {
   std::fprintf(stderr, "mirthwick: sound file %s %s\n", path.c_str(), what);
 }
 
+// Where a sound file's bytes come from: a file read in pieces, or bytes already in memory.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Fills up to `want` bytes; fewer only at the end or on an error.
+  virtual size_t read(uint8_t* into, size_t want) = 0;
+  virtual bool failed() const = 0;
+  // The bytes left to read when known in advance (a regular file's size), else 0.
+  virtual uint64_t sizeHint() const = 0;
+};
+
+class FileSource final : public ByteSource {
+ public:
+  FileSource(std::FILE* file, const std::string& path) : file_(file) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(filePath(path), error);
+    if (!error) size_ = size;
+  }
+  size_t read(uint8_t* into, size_t want) override { return std::fread(into, 1, want, file_); }
+  bool failed() const override { return std::ferror(file_) != 0; }
+  uint64_t sizeHint() const override { return size_; }
+
+ private:
+  std::FILE* file_;
+  uint64_t size_ = 0;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  size_t read(uint8_t* into, size_t want) override {
+    const size_t n = std::min(want, size_ - at_);
+    if (n > 0) std::memcpy(into, bytes_ + at_, n);
+    at_ += n;
+    return n;
+  }
+  bool failed() const override { return false; }
+  uint64_t sizeHint() const override { return size_; }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
 // The samples of a sound file: N from offset 40, then up to N bytes from offset 44, never past the
 // file's end. Anything wrong is reported once; what could be read is kept.
-std::vector<uint8_t> readSamples(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
-  if (!file) {
-    report(path, "is missing or cannot be opened; its sound stays silent");
-    return {};
-  }
+std::vector<uint8_t> readSamples(ByteSource& source, const std::string& path) {
   uint8_t header[WAV_HEADER_BYTES];
-  const size_t headerRead = std::fread(header, 1, sizeof header, file.get());
+  const size_t headerRead = source.read(header, sizeof header);
   if (headerRead < sizeof header) {
-    report(path, std::ferror(file.get()) ? "cannot be read; its sound stays silent"
-                                         : "is shorter than its 44-byte header; its sound stays silent");
+    report(path, source.failed() ? "cannot be read; its sound stays silent"
+                                 : "is shorter than its 44-byte header; its sound stays silent");
     return {};
   }
   const uint8_t* n = header + WAV_LENGTH_OFFSET;
@@ -47,16 +88,14 @@ std::vector<uint8_t> readSamples(const std::string& path) {
 
   std::vector<uint8_t> samples;
   try {
-    // A regular file's size bounds the first allocation; a huge N alone never does.
-    std::error_code error;
-    const uintmax_t fileSize = std::filesystem::file_size(filePath(path), error);
-    if (!error && fileSize > WAV_HEADER_BYTES)
-      samples.reserve(static_cast<size_t>(std::min<uintmax_t>(length, fileSize - WAV_HEADER_BYTES)));
+    // A known size bounds the first allocation; a huge N alone never does.
+    if (const uint64_t size = source.sizeHint(); size > WAV_HEADER_BYTES)
+      samples.reserve(static_cast<size_t>(std::min<uint64_t>(length, size - WAV_HEADER_BYTES)));
     while (samples.size() < length) {
       const size_t start = samples.size();
       const size_t want = std::min<size_t>(length - start, READ_PIECE);
       samples.resize(start + want);
-      const size_t got = std::fread(samples.data() + start, 1, want, file.get());
+      const size_t got = source.read(samples.data() + start, want);
       samples.resize(start + got);
       if (got < want) break;
     }
@@ -64,7 +103,7 @@ std::vector<uint8_t> readSamples(const std::string& path) {
     report(path, "is too large to hold; its sound stays silent");
     return {};
   }
-  if (std::ferror(file.get())) {
+  if (source.failed()) {
     report(path, "cannot be read; its sound stays silent");
     return {};
   }
@@ -75,6 +114,25 @@ std::vector<uint8_t> readSamples(const std::string& path) {
     report(path, what);
   }
   return samples;
+}
+
+std::vector<uint8_t> readSamples(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
+  if (!file) {
+    report(path, "is missing or cannot be opened; its sound stays silent");
+    return {};
+  }
+  FileSource source(file.get(), path);
+  return readSamples(source, path);
+}
+
+// Puts samples into a slot, letting the platform go of the old ones first.
+void fillSlot(World& world, SoundSlot slot, std::vector<uint8_t> samples) {
+  SoundClip& clip = world.sounds[static_cast<int>(slot)];
+  if (!clip.bytes.empty() && world.platform) world.platform->attachSound(static_cast<int>(slot), nullptr, 0);
+  clip.bytes = std::move(samples);
+  if (!clip.bytes.empty() && world.platform)
+    world.platform->attachSound(static_cast<int>(slot), clip.bytes.data(), static_cast<uint32_t>(clip.bytes.size()));
 }
 
 }  // namespace
@@ -92,14 +150,11 @@ double soundGain(int32_t level) {
   return std::pow(10.0, clamped / 2000.0);
 }
 
-void loadSound(World& world, SoundSlot slot, const std::string& path) {
-  std::vector<uint8_t> samples = readSamples(path);
-  SoundClip& clip = world.sounds[static_cast<int>(slot)];
-  // The platform lets go of the old samples before they are replaced.
-  if (!clip.bytes.empty() && world.platform) world.platform->attachSound(static_cast<int>(slot), nullptr, 0);
-  clip.bytes = std::move(samples);
-  if (!clip.bytes.empty() && world.platform)
-    world.platform->attachSound(static_cast<int>(slot), clip.bytes.data(), static_cast<uint32_t>(clip.bytes.size()));
+void loadSound(World& world, SoundSlot slot, const std::string& path) { fillSlot(world, slot, readSamples(path)); }
+
+void loadSoundBytes(World& world, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name) {
+  MemorySource source(bytes, size);
+  fillSlot(world, slot, readSamples(source, name));
 }
 
 void releaseSounds(World& world) {

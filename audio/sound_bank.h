@@ -1,5 +1,6 @@
 // The twelve sound effects: one restartable voice per slot, and the burning loop.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,6 +50,8 @@ double soundGain(int32_t level);
 // file leaves the slot silent, a short one keeps the bytes it holds; either is reported once on
 // standard error.
 void loadSound(World& world, SoundSlot slot, const std::string& path);
+// The same from a file's bytes already in memory; name stands for the file in messages.
+void loadSoundBytes(World& world, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name);
 // Lets the platform go of every loaded slot, last slot first, then frees the samples.
 void releaseSounds(World& world);
 // Rewinds the slot and plays it once at a level in hundredths of a decibel (0 full volume).

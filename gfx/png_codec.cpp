@@ -4,6 +4,7 @@
 #include <spng.h>
 
 #include <memory>
+#include <new>
 
 namespace mw {
 
@@ -12,6 +13,19 @@ struct ContextDeleter {
   void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
 using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
+
+// The bytes of the picture's rows as stored, before compression, leaving out filter bytes.
+uint64_t storedImageBytes(const spng_ihdr& ihdr) {
+  uint64_t channels = 1;
+  switch (ihdr.color_type) {
+    case SPNG_COLOR_TYPE_TRUECOLOR: channels = 3; break;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA: channels = 2; break;
+    case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA: channels = 4; break;
+    default: channels = 1; break;
+  }
+  const uint64_t rowBits = uint64_t{ihdr.width} * channels * ihdr.bit_depth;
+  return uint64_t{ihdr.height} * ((rowBits + 7) / 8);
+}
 }  // namespace
 
 bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
@@ -28,13 +42,21 @@ bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
   size_t decodedSize = 0;
   if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &decodedSize) != 0) return false;
   if (decodedSize != static_cast<size_t>(ihdr.width) * ihdr.height * 4) return false;
-  std::vector<uint8_t> rgba(decodedSize);
-  if (spng_decode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0) return false;
+  // Deflate packs at most 1032 bytes into one: a picture whose rows could not fit in the file is
+  // broken, and is refused before its size is allocated.
+  if (storedImageBytes(ihdr) > static_cast<uint64_t>(size) * 1032 + 1024) return false;
+  std::vector<uint8_t> rgba;
   Image image;
+  try {
+    rgba.resize(decodedSize);
+    image.pixels.resize(static_cast<size_t>(ihdr.width) * ihdr.height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (spng_decode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0) return false;
   image.width = static_cast<int32_t>(ihdr.width);
   image.height = static_cast<int32_t>(ihdr.height);
   image.key = TRANSPARENT_KEY;
-  image.pixels.resize(static_cast<size_t>(ihdr.width) * ihdr.height);
   for (size_t i = 0; i < image.pixels.size(); ++i) {
     const uint8_t* p = &rgba[i * 4];
     image.pixels[i] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[0]) << 16) |

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/files.h"
@@ -26,9 +24,9 @@ uint32_t read32(const uint8_t* p) {
 }
 
 // Why a sheet cannot be used, or null when it can.
-const char* checkSheet(const std::vector<uint8_t>& file, int32_t expectedWidth) {
-  if (file.empty()) return "cannot be read";
-  if (file.size() < 54 || file[0] != 'B' || file[1] != 'M' || read32(&file[14]) < 40) return "is not a BMP file";
+const char* checkSheet(const uint8_t* file, size_t size, int32_t expectedWidth) {
+  if (size == 0) return "cannot be read";
+  if (size < 54 || file[0] != 'B' || file[1] != 'M' || read32(&file[14]) < 40) return "is not a BMP file";
   const int32_t width = static_cast<int32_t>(read32(&file[18]));
   const int32_t height = static_cast<int32_t>(read32(&file[22]));
   const uint32_t bits = file[28] | file[29] << 8;
@@ -37,27 +35,29 @@ const char* checkSheet(const std::vector<uint8_t>& file, int32_t expectedWidth) 
   if (height <= 0) return "is not stored bottom row first";
   if (int64_t{width} * height > FONT_STORE_PIXELS) return "is too large";
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * 3 + 3) / 4 * 4;
-  if (read32(&file[10]) + rowBytes * static_cast<uint64_t>(height) > file.size()) return "is cut short";
+  if (read32(&file[10]) + rowBytes * static_cast<uint64_t>(height) > size) return "is cut short";
   return nullptr;
 }
 
 }  // namespace
 
 bool readFontBitmap(const std::string& path, uint32_t* store, int32_t expectedWidth) {
-  std::fill(store, store + FONT_STORE_PIXELS, 0u);
-  std::vector<uint8_t> file;
-  if (std::ifstream in{filePath(path), std::ios::binary}) {
-    file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  if (const char* problem = checkSheet(file, expectedWidth)) {
+  const std::vector<uint8_t> file = readFileBytes(path);
+  if (const char* problem = decodeFontSheet(file.data(), file.size(), store, expectedWidth)) {
     std::fprintf(stderr, "mirthwick: font sheet %s %s (expected an uncompressed 24-bit BMP %d pixels wide); "
                  "its text is not drawn\n", path.c_str(), problem, expectedWidth);
     return false;
   }
+  return true;
+}
+
+const char* decodeFontSheet(const uint8_t* file, size_t size, uint32_t* store, int32_t expectedWidth) {
+  std::fill(store, store + FONT_STORE_PIXELS, 0u);
+  if (const char* problem = checkSheet(file, size, expectedWidth)) return problem;
   const int32_t width = static_cast<int32_t>(read32(&file[18]));
   const int32_t height = static_cast<int32_t>(read32(&file[22]));
   const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;  // rows are padded to 4 bytes
-  const uint8_t* data = file.data() + read32(&file[10]);
+  const uint8_t* data = file + read32(&file[10]);
   // The file stores the bottom row first.
   for (int32_t row = height - 1, stored = 0; row >= 0; --row, ++stored) {
     const uint8_t* p = data + static_cast<size_t>(stored) * rowBytes;
@@ -66,7 +66,7 @@ bool readFontBitmap(const std::string& path, uint32_t* store, int32_t expectedWi
       out[column] = 0xFF000000u | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
     }
   }
-  return true;
+  return nullptr;
 }
 
 void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const BitmapFont& font, uint32_t colour) {

@@ -1,5 +1,6 @@
 // Bitmap-font text and the statistics overlay.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,9 @@ struct BitmapFont {
 // naming it, and leaves the store empty (no pixel is black, so the font draws nothing). True when
 // the sheet was read.
 bool readFontBitmap(const std::string& path, uint32_t* store, int32_t expectedWidth);
+// The same from the bytes of a sheet's file: fills the store, or empties it and says why the sheet
+// cannot be used. Null when the sheet was read.
+const char* decodeFontSheet(const uint8_t* bytes, size_t size, uint32_t* store, int32_t expectedWidth);
 // Draws a zero-terminated string with its first cell's top-left corner at (x, y); bytes outside 32
 // to 126 leave their cell empty. Pixels off the canvas are skipped.
 void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const BitmapFont& font, uint32_t colour);

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
       const std::string size = value();
       int w = 0, h = 0;
       char extra = 0;
-      if (std::sscanf(size.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+      if (std::sscanf(size.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0 || w > mw::MAX_SCREEN_SIDE || h > mw::MAX_SCREEN_SIDE) {
         std::fprintf(stderr, "mirthwick-sim: bad screen size %s (want WxH)\n", size.c_str());
         return 2;
       }

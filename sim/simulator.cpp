@@ -1,6 +1,7 @@
 // The simulator: script lines turned into window messages and frame steps.
 #include "sim/simulator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -61,21 +62,28 @@ ScreenCapture syntheticDesktop(int32_t width, int32_t height) {
   return screen;
 }
 
-namespace {
-
-ScreenCapture readDesktopPicture(const std::string& path) {
-  const std::vector<uint8_t> bytes = readFileBytes(path);
-  if (bytes.empty()) throw std::runtime_error("cannot read desktop picture " + path);
+ScreenCapture decodeDesktopPicture(const std::vector<uint8_t>& bytes, const std::string& path) {
   Image image;
   if (!decodePng(bytes.data(), bytes.size(), image) && !decodeBmp(bytes.data(), bytes.size(), image)) {
     throw std::runtime_error("desktop picture " + path + " is neither a PNG nor an uncompressed BMP");
   }
+  // The same bound as --screen: no screen is larger.
+  if (image.width > MAX_SCREEN_SIDE || image.height > MAX_SCREEN_SIDE)
+    throw std::runtime_error("desktop picture " + path + " is larger than 16384 x 16384");
   ScreenCapture screen;
   screen.width = image.width;
   screen.height = image.height;
   screen.pixels = std::move(image.pixels);
   for (uint32_t& p : screen.pixels) p |= 0xFF000000u;
   return screen;
+}
+
+namespace {
+
+ScreenCapture readDesktopPicture(const std::string& path) {
+  const std::vector<uint8_t> bytes = readFileBytes(path);
+  if (bytes.empty()) throw std::runtime_error("cannot read desktop picture " + path);
+  return decodeDesktopPicture(bytes, path);
 }
 
 ScreenCapture screenFor(const SimOptions& options) {
@@ -115,7 +123,7 @@ uint32_t parseKey(const std::string& word) {
 
 }  // namespace
 
-Simulator::Simulator(const SimOptions& options) : platform_(screenFor(options)) {
+Simulator::Simulator(const SimOptions& options) : platform_(screenFor(options)), options_(options) {
   setDataDirectory(options.dataDirectory);
   application_ = std::make_unique<Application>(platform_, options.seed);
   application_->start();
@@ -125,8 +133,15 @@ Simulator::~Simulator() {
   if (application_) application_->finish();
 }
 
+void Simulator::writeOutput(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const bool written = options_.writeOutput ? options_.writeOutput(path, bytes) : writeFileBytes(path, bytes);
+  if (!written) throw std::runtime_error("cannot write " + path);
+}
+
 void Simulator::step(uint64_t frames) {
   World& w = world();
+  if (options_.frameBudget > 0 && frames > options_.frameBudget - std::min(options_.frameBudget, w.frameNumber))
+    throw std::runtime_error("more frame steps than this run allows");
   const uint64_t target = w.frameNumber + frames;
   while (!finished_ && w.frameNumber < target) {
     if (!application_->runPass()) finished_ = true;
@@ -196,8 +211,8 @@ void Simulator::runLine(const std::string& rawLine) {
     const std::string text = dumpState(*this).dump(2) + "\n";
     if (words.size() == 1) {
       std::cout << text << std::flush;
-    } else if (!writeFileBytes(words[1], std::vector<uint8_t>(text.begin(), text.end()))) {
-      throw std::runtime_error("cannot write " + words[1]);
+    } else {
+      writeOutput(words[1], std::vector<uint8_t>(text.begin(), text.end()));
     }
   } else if (command == "frame") {
     expect(1, 1);
@@ -209,13 +224,11 @@ void Simulator::runLine(const std::string& rawLine) {
       height = screenHeight;
       pixels.assign(static_cast<size_t>(width) * height, 0xFF000000u);
     }
-    if (!writeFileBytes(words[1], encodePng(pixels.data(), width, height, true)))
-      throw std::runtime_error("cannot write " + words[1]);
+    writeOutput(words[1], encodePng(pixels.data(), width, height, true));
   } else if (command == "desktop") {
     expect(1, 1);
     const Image& desktop = world().desktop;
-    if (!writeFileBytes(words[1], encodePng(desktop.pixels.data(), desktop.width, desktop.height, true)))
-      throw std::runtime_error("cannot write " + words[1]);
+    writeOutput(words[1], encodePng(desktop.pixels.data(), desktop.width, desktop.height, true));
   } else {
     throw std::runtime_error("unknown command: " + command);
   }

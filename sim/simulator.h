@@ -1,15 +1,19 @@
 // The simulator: the real core on the headless platform, driven by a script.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "platform/headless/headless_platform.h"
 
 namespace mw {
+
+inline constexpr int32_t MAX_SCREEN_SIDE = 16384;  // the largest screen width or height
 
 struct SimOptions {
   int32_t screenWidth = 1280;
@@ -17,10 +21,18 @@ struct SimOptions {
   std::string desktopPicture;  // a BMP or PNG shown as the screen, instead of the synthetic one
   std::optional<uint32_t> seed;
   std::string dataDirectory;  // the folder holding Files/
+  // Where dump, frame and desktop lines write their files (default: the file system). False when
+  // the file cannot be written.
+  std::function<bool(const std::string& path, const std::vector<uint8_t>& bytes)> writeOutput;
+  // Frame steps a run may take in all; a step beyond it is a bad line. 0: no limit.
+  uint64_t frameBudget = 0;
 };
 
 // The synthetic desktop of a given size: a calm wallpaper with a few windows on it.
 ScreenCapture syntheticDesktop(int32_t width, int32_t height);
+// Decodes a PNG or uncompressed BMP desktop picture into an opaque screen; throws
+// std::runtime_error naming `path` when it is neither.
+ScreenCapture decodeDesktopPicture(const std::vector<uint8_t>& bytes, const std::string& path);
 
 class Simulator {
  public:
@@ -41,7 +53,10 @@ class Simulator {
   World& world() { return application_->world(); }
 
  private:
+  void writeOutput(const std::string& path, const std::vector<uint8_t>& bytes);
+
   HeadlessPlatform platform_;
+  SimOptions options_;
   std::unique_ptr<Application> application_;
   bool finished_ = false;
   uint32_t pendingButtons_ = 0;  // buttons held once every queued message is handled

@@ -1,6 +1,8 @@
 // The snapshot file: writer bytes, reader robustness, and the capture's screen-size rule.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -160,7 +162,7 @@ TEST(SnapshotReader, RefusesBrokenAndHostileFilesWithoutReadingPastThem) {
   EXPECT_FALSE(decodeBmp(bits16.data(), bits16.size(), img));
 }
 
-TEST(SnapshotCapture, SetsScreenSizeOnlyWhenTheFileOpens) {
+TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTheDesktop) {
   test::DataDirectory data;
   HeadlessPlatform platform(gradient(40, 30));
   setDataDirectory(data.path());
@@ -170,15 +172,87 @@ TEST(SnapshotCapture, SetsScreenSizeOnlyWhenTheFileOpens) {
   EXPECT_EQ(screenWidth, 40);
   EXPECT_EQ(screenHeight, 30);
   EXPECT_TRUE(platform.errors().empty());
+  const std::vector<uint8_t> old = readFileBytes(data.file(SNAPSHOT_FILE));
 
-  // Without Files/Img the file cannot be made: the error box, and the size stays.
-  std::filesystem::remove_all(data.file("Files/Img"));
-  platform.setScreen(gradient(64, 48));
-  captureDesktop(platform);
-  EXPECT_EQ(screenWidth, 40);
-  EXPECT_EQ(screenHeight, 30);
-  ASSERT_EQ(platform.errors().size(), 1u);
-  EXPECT_EQ(platform.errors()[0], "Error: Unable to Create Bitmap File");
+  // Two ways to fail: no Files/Img folder, and a file-size limit below the photo's size (a full
+  // disk). Either way the old file stays whole, no temporary is left, the screen takes the new
+  // photograph's size, start-up shows it, and Enter afterwards changes nothing.
+  for (const bool sizeLimit : {true, false}) {
+    platform.setScreen(gradient(64, 48));
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    if (sizeLimit) {
+      rlimit small = saved;
+      small.rlim_cur = 4096;
+      ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    } else {
+      std::filesystem::remove_all(data.file("Files/Img"));
+    }
+    testing::internal::CaptureStderr();
+    captureDesktop(platform);
+    captureDesktop(platform);  // the second capture of a start
+    const std::string said = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(screenWidth, 64);
+    EXPECT_EQ(screenHeight, 48);
+    EXPECT_TRUE(platform.errors().empty());
+    if (sizeLimit) {
+      // Said once per program: the later failure stays quiet.
+      EXPECT_NE(said.find("Enter cannot restore the desktop"), std::string::npos) << said;
+      EXPECT_EQ(said.find("Enter", said.find("Enter") + 1), std::string::npos) << said;
+      EXPECT_EQ(readFileBytes(data.file(SNAPSHOT_FILE)), old);
+      size_t files = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(data.file("Files/Img"))) files += entry.is_regular_file();
+      EXPECT_EQ(files, 3u);  // the two font sheets and the old photo
+    }
+    Image desktop;
+    loadSnapshot(desktop);
+    ASSERT_EQ(desktop.width, 64);
+    ASSERT_EQ(desktop.pixels.size(), 64u * 48u);
+    EXPECT_EQ(desktop.pixels[1 * 64 + 2], 0xFF020103u);
+    desktop.pixels[0] = 0xFF123456u;  // damage, then Enter
+    loadSnapshot(desktop);
+    EXPECT_EQ(desktop.pixels.size(), 64u * 48u);
+    EXPECT_EQ(desktop.pixels[0], 0xFF123456u);
+  }
+  resetSnapshotState();
+}
+
+TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  const std::string path = data.file(SNAPSHOT_FILE);
+  const std::string victim = data.file("victim");
+  ASSERT_TRUE(writeFileBytes(victim, {'k', 'e', 'e', 'p'}));
+  std::filesystem::create_symlink(victim, path);
+
+  // Reading through a link planted at the snapshot's name gives nothing.
+  ASSERT_TRUE(writeSnapshotFile(data.file("real.bmp"), gradient(4, 4)));
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink(data.file("real.bmp"), path);
+  Image desktop;
+  testing::internal::CaptureStderr();
+  loadSnapshot(desktop);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(desktop.width, 0);
+
+  // Writing replaces the link with a file of its own and leaves its target alone.
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink(victim, path);
+  ASSERT_TRUE(writeSnapshotFile(path, gradient(4, 4)));
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(readFileBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.width, 4);
+
+  // A file that another user owns is not read (checked where this test may give files away).
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    testing::internal::CaptureStderr();
+    loadSnapshot(desktop);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not a plain file of yours"), std::string::npos);
+    EXPECT_EQ(desktop.width, 0);
+  }
 }
 
 TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamage) {

@@ -32,6 +32,9 @@ class HeadlessPlatform : public Platform {
 
   // Queues a message as if the window system had sent it.
   void post(const WindowMessage& message) { queue_.push_back(message); }
+  // Whether sound operations are kept in the log (on by default); off, they are only counted.
+  void setSoundLogging(bool on) { soundLogging_ = on; }
+  uint64_t soundOperations() const { return soundOperations_; }
   // Replaces the picture the next capture photographs.
   void setScreen(ScreenCapture screen) { screen_ = std::move(screen); }
 
@@ -91,6 +94,8 @@ class HeadlessPlatform : public Platform {
   std::vector<SoundAttach> soundAttachLog_;
   uint32_t soundLengths_[SOUND_SLOTS] = {};
   int sleptMs_ = 0;
+  bool soundLogging_ = true;
+  uint64_t soundOperations_ = 0;
 };
 
 }  // namespace mw

@@ -43,6 +43,9 @@ cp "$BUILD/mirthwick" "$APP_DIR/"
 cp -r "$BUILD/Files" "$APP_DIR/"
 rm -f "$APP_DIR/Files/Img/1.bmp"
 SNAPSHOT=$APP_DIR/Files/Img/1.bmp
+# A runtime folder of its own: the one-instance lock there is not shared with tests running meanwhile.
+export XDG_RUNTIME_DIR=$WORK/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # The desktop picture: every pixel's red, green and blue from its position, so a shifted, swapped
 # or scaled picture cannot match by chance.

@@ -39,6 +39,9 @@ mkdir -p "$APP_DIR"
 cp "$BUILD/mirthwick" "$APP_DIR/"
 cp -r "$BUILD/Files" "$APP_DIR/"
 SNAPSHOT=$APP_DIR/Files/Img/1.bmp
+# A runtime folder of its own: the one-instance lock there is not shared with tests running meanwhile.
+export XDG_RUNTIME_DIR=$WORK/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 cat >"$WORK/xorg.conf" <<'CONF'
 Section "ServerFlags"

@@ -49,6 +49,9 @@ for name in names:
         f.write(header + samples)
 EOF
 rm "$work/Files/Sound/$missing"
+# A runtime folder of its own: the one-instance lock there is not shared with tests running meanwhile.
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
