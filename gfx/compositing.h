@@ -22,6 +22,10 @@ inline uint32_t blendColour(uint32_t src, uint32_t dst) {
 // frame rebuilds them; every routine that writes into a canvas calls it with what it wrote.
 void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
+// Records that a pixel whose alpha is not 255 may have been written: the canvas is no longer
+// known to be opaque for the rest of the frame.
+void noteTranslucent(const Canvas& canvas);
+
 // Blends one colour into the canvas; pixels off the canvas are skipped.
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour);
 // Opaque line, one pixel per step along the longer axis, both end points drawn; points off the

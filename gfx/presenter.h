@@ -28,6 +28,8 @@ struct Presenter {
   const uint32_t* desktopPixels = nullptr;  // the desktop picture as the last background saw it
   int32_t desktopWidth = -1;
   int32_t desktopHeight = -1;
+  bool desktopOpaque = false;     // the desktop picture covers the screen with alpha 255 throughout
+  bool backgroundOpaque = false;  // the frame buffer holds such a background, drawn over opaquely
   uint64_t pixelsHandedOver = 0;  // pixels inside the rectangles given to the platform, all frames
 };
 
