@@ -144,7 +144,9 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     });
   }
   p.rebuildAll = false;
-  p.backgroundOpaque = p.desktopOpaque;
+  // A forced whole redraw also forgoes the opaque-frame shortcuts: it is the plain way of drawing
+  // that the tracked frames are compared with.
+  p.backgroundOpaque = p.desktopOpaque && !full;
   p.stamped.clear();
   p.drawn.clear();
 }
@@ -189,6 +191,8 @@ void present(Presenter& presenter, bool full) {
     p.platform->presentRegions(p.frameBuffer.data(), screenWidth, screenHeight, p.changed.data(),
                                static_cast<int>(p.changed.size()));
   }
+  // The finished frame stays in the buffer until the next background stage.
+  p.backgroundOpaque = p.backgroundOpaque && !p.drawn.translucent();
   std::swap(p.lastDrawn, p.drawn);
   p.drawn.clear();
 }

@@ -38,7 +38,8 @@ void createPresenter(Presenter& presenter, Platform& platform);
 // Switches between full-screen and windowed and rebuilds the frame buffer.
 void togglePresentation(Presenter& presenter);
 // The background stage: the frame buffer becomes the desktop picture (0 where the picture does not
-// cover it or holds its key), rebuilt only where it may differ, or all of it when full is set.
+// cover it or holds its key), rebuilt only where it may differ, or all of it when full is set. A
+// full rebuild also leaves the frame not known to be opaque, so that its frame is drawn the plain way.
 void drawBackground(Presenter& presenter, Image& desktop, bool full = false);
 // Shows the finished frame: only the rectangles that changed since the last one, or the whole
 // frame when full is set.
