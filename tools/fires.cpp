@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
+#include "soldiers/combat.h"
 #include "soldiers/armies.h"
 #include "world/world.h"
 
@@ -64,7 +65,7 @@ void removeFire(FireArray& fires, int32_t i) {
 }
 
 // One step of a running fire: move, burn whoever stands at its hit point, scorch, die.
-void moveFire(World& world, FireArray& fires, int32_t i) {
+void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bounds[2]) {
   Fire& fire = fires.fires[i];
   fire.x = fire.x + fire.vx;
   fire.y = fire.y + fire.vy;
@@ -78,7 +79,7 @@ void moveFire(World& world, FireArray& fires, int32_t i) {
   }
   for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
   world.hitSource = HitSource::Fire;
-  killInHitBox(world);
+  killInHitBox(world, bounds);
   if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
 }
 
@@ -106,10 +107,13 @@ void resetFires(World& world) {
 
 void advanceFires(World& world, FireArray& fires) {
   const bool running = world.menuOpen == 0 && world.paused == 0;
+  // Nobody moves during the pass, and a burnt soldier only leaves: bounds found now hold for it.
+  SoldierBounds bounds[2];
+  if (running) findSoldierBounds(world, bounds);
   // The count is read again before each slot: a removal shortens the pass.
   for (int32_t i = 0; i < fires.count && i < FIRE_SLOTS; ++i) {
     if (running) {
-      moveFire(world, fires, i);
+      moveFire(world, fires, i, bounds);
       // The fire that moved down into slot i after a removal is animated and drawn here, and
       // moves in the next pass.
       animate(fires.fires[i], fireTicks(world));
