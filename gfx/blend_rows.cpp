@@ -6,6 +6,8 @@
 // handled without blending; sprites are mostly made of such groups.
 #include "gfx/blend_rows.h"
 
+#include "gfx/compositing.h"
+
 #include <cstddef>
 
 #if defined(__x86_64__)
@@ -85,6 +87,26 @@ inline void spansWith(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, p
 void blendSpansScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
                       const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
   spansWith<blendScalar>(dst, dstStride, src, srcStride, spans, c0, c1, rows);
+}
+
+// ---- Plain: one pixel at a time through the divide, every pixel of every row ----
+
+void blendRectPlain(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
+                    int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
+    for (int32_t i = 0; i < n; ++i) dst[i] = blendColour(src[i], dst[i]);
+  }
+}
+
+void blendSpansPlain(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, const uint16_t*,
+                     int32_t c0, int32_t c1, int32_t rows) {
+  blendRectPlain(dst, dstStride, src, srcStride, c1 - c0, rows);
+}
+
+void blendSolidPlain(uint32_t* dst, const uint32_t* src, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    if ((src[i] >> 24) > SOLID_ABOVE) dst[i] = blendColour(src[i], dst[i]);
+  }
 }
 
 #ifdef MIRTHWICK_X86
@@ -294,6 +316,9 @@ struct Kernels {
 };
 
 Kernels kernelsFor(SimdLevel level) {
+  if (level == SimdLevel::Plain)
+    return {SimdLevel::Plain, blendRectPlain, copyRowKeyedScalar, copyRowZeroingKeyScalar, blendSolidPlain,
+            blendSpansPlain};
 #ifdef MIRTHWICK_X86
   if (level == SimdLevel::Avx2)
     return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2, blendSolidAvx2, blendSpansAvx2};
@@ -325,7 +350,7 @@ SimdLevel simdLevel() { return active().level; }
 
 SimdLevel setSimdLevel(SimdLevel level) {
   const SimdLevel best = bestSimdLevel();
-  active() = kernelsFor(static_cast<int>(level) > static_cast<int>(best) ? best : level);
+  active() = kernelsFor(level != SimdLevel::Plain && static_cast<int>(level) > static_cast<int>(best) ? best : level);
   return active().level;
 }
 

@@ -19,7 +19,9 @@ constexpr uint32_t blendColourFast(uint32_t src, uint32_t dst) {
   return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-enum class SimdLevel { Scalar, Sse2, Avx2 };
+// Scalar, Sse2 and Avx2 are the kernels; Plain is the pixel-by-pixel loop with a true division and
+// no skipping at all, kept to measure the kernels against.
+enum class SimdLevel { Scalar, Sse2, Avx2, Plain };
 
 // Blends src[i] over dst[i] for i < n. A target pixel is left unwritten only when it is already
 // opaque and the blend would not change it (source alpha 0).
@@ -43,7 +45,7 @@ void copyRowZeroingKey(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k
 // The kernel level in use: the best the processor has, unless lowered by setSimdLevel.
 SimdLevel simdLevel();
 // Chooses the kernels (tests and benchmarks compare the levels); a level the processor lacks is
-// lowered to the best it has. Returns the level now in use.
+// lowered to the best it has (Plain is always there). Returns the level now in use.
 SimdLevel setSimdLevel(SimdLevel level);
 // The best level this processor supports.
 SimdLevel bestSimdLevel();

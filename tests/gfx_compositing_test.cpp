@@ -399,9 +399,10 @@ TEST(Compositing, VisibleSpansOfEachRow) {
   EXPECT_EQ(picture.visibleSpans, (std::vector<uint16_t>{2, 3, 0, 6, 0, 0, 4, 5}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, FastPaths, ::testing::Values(SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2),
+INSTANTIATE_TEST_SUITE_P(Levels, FastPaths, ::testing::Values(SimdLevel::Plain, SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2),
                          [](const auto& info) {
-                           return info.param == SimdLevel::Scalar ? "Scalar"
+                           return info.param == SimdLevel::Plain    ? "Plain"
+                                  : info.param == SimdLevel::Scalar ? "Scalar"
                                   : info.param == SimdLevel::Sse2 ? "Sse2"
                                                                   : "Avx2";
                          });
