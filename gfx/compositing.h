@@ -36,6 +36,9 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends an image; clipped to the canvas.
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
+// Asks the processor to start fetching the frame rows that blendImage(canvas, x, y, image) would
+// touch, so that a draw coming soon finds them at hand. Changes nothing.
+void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends a tool picture (no key); clipped to the canvas.
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
 

@@ -38,6 +38,15 @@ void drawFlame(World& world, const Fire& fire) {
   blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
 }
 
+// Starts fetching the frame rows under where the next flame will be drawn (a hint only).
+void prefetchFlame(World& world, const Fire& fire, bool moving) {
+  const SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  const float x = moving ? fire.x + fire.vx : fire.x;
+  const float y = moving ? fire.y + fire.vy : fire.y;
+  prefetchBlend(world.canvas(), pixelOf(x) + 45, pixelOf(y) - 10, sheet->frames[fire.frame]);
+}
+
 bool offScreen(const Fire& fire) {
   return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
          fire.y > static_cast<float>(screenHeight);
@@ -118,6 +127,7 @@ void advanceFires(World& world, FireArray& fires) {
       // moves in the next pass.
       animate(fires.fires[i], fireTicks(world));
     }
+    if (i + 1 < fires.count) prefetchFlame(world, fires.fires[i + 1], running);
     if (i < fires.count) drawFlame(world, fires.fires[i]);
   }
   updateBurningLoop(world, fires);
