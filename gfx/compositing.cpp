@@ -131,6 +131,13 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
+void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image) {
+  if (canvas.pixels == nullptr || !drawable(image)) return;
+  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+}
+
 void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
   const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);

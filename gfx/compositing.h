@@ -36,6 +36,8 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends an image; clipped to the canvas.
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
+// Records the damage blendImage(canvas, x, y, image) does, without drawing.
+void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image);
 // Asks the processor to start fetching the frame rows that blendImage(canvas, x, y, image) would
 // touch, so that a draw coming soon finds them at hand. Changes nothing.
 void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image);

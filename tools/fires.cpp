@@ -38,13 +38,19 @@ void drawFlame(World& world, const Fire& fire) {
   blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
 }
 
-// Starts fetching the frame rows under where the next flame will be drawn (a hint only).
-void prefetchFlame(World& world, const Fire& fire, bool moving) {
+// Drawn with the pass's other flames at its end: nothing else draws into the frame meanwhile, so
+// the order of drawing stays the same. A forced whole redraw draws each flame at once.
+void queueFlame(World& world, const Fire& fire) {
   const SpriteSheet* sheet = fire.sheet;
   if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
-  const float x = moving ? fire.x + fire.vx : fire.x;
-  const float y = moving ? fire.y + fire.vy : fire.y;
-  prefetchBlend(world.canvas(), pixelOf(x) + 45, pixelOf(y) - 10, sheet->frames[fire.frame]);
+  if (world.forceFullRedraw || world.flameQueue.size() == world.flameQueue.capacity()) {
+    // No room (a world that never reserved it): what is queued goes first.
+    blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
+    world.flameQueue.clear();
+    drawFlame(world, fire);
+    return;
+  }
+  world.flameQueue.push_back(QueuedBlend{&sheet->frames[fire.frame], pixelOf(fire.x) + 45, pixelOf(fire.y) - 10});
 }
 
 bool offScreen(const Fire& fire) {
@@ -112,12 +118,15 @@ void resetFires(World& world) {
     }
   }
   for (FireArray* fires : arrays) fires->count = 0;
+  world.flameQueue.clear();
+  world.flameQueue.reserve(FIRE_SLOTS);
 }
 
 void advanceFires(World& world, FireArray& fires) {
   const bool running = world.menuOpen == 0 && world.paused == 0;
   // Nobody moves during the pass, and a burnt soldier only leaves: bounds found now hold for it.
   SoldierBounds bounds[2];
+  world.flameQueue.clear();
   if (running) findSoldierBounds(world, bounds);
   // The count is read again before each slot: a removal shortens the pass.
   for (int32_t i = 0; i < fires.count && i < FIRE_SLOTS; ++i) {
@@ -127,9 +136,10 @@ void advanceFires(World& world, FireArray& fires) {
       // moves in the next pass.
       animate(fires.fires[i], fireTicks(world));
     }
-    if (i + 1 < fires.count) prefetchFlame(world, fires.fires[i + 1], running);
-    if (i < fires.count) drawFlame(world, fires.fires[i]);
+    if (i < fires.count) queueFlame(world, fires.fires[i]);
   }
+  blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
+  world.flameQueue.clear();
   updateBurningLoop(world, fires);
 }
 
