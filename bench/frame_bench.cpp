@@ -5,8 +5,13 @@
 //
 //   build/mirthwick_bench --benchmark_filter=WholeFrame
 //
-// Each line's counters, all in processor time of the thread: ms, a tracked frame; full_ms, the same frames redrawn whole; scalar_ms, redrawn whole with the
-// scalar kernels; x_full and x_scalar, how many times faster the tracked frame is.
+// Each line's counters, all in processor time of the thread: ms, a tracked frame; full_ms, the same
+// frames redrawn whole; scalar_ms, redrawn whole with the scalar kernels; plain_ms, redrawn whole
+// with the plain pixel-by-pixel loops (a true division per channel, no pixel skipped, as the
+// reference loops of gfx/compositing_reference draw); x_full, x_scalar and x_plain, how many times
+// faster the tracked frame is (ms and the others drawn in one band). wall_ms and wall_2bands_ms:
+// a tracked frame on the clock, drawn in one band and in two (the second on a helper thread); on a
+// machine busy with other work the clock counts their time too.
 //
 // Scenes: idle (the desktop and the statistics, nothing moving), light (four soldiers walking, the
 // rifle in hand, the mouse moving every frame), busy (twenty sword soldiers a side fighting, 100
@@ -25,6 +30,7 @@
 #include "app/input.h"
 #include "app/paths.h"
 #include "app/screen.h"
+#include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "platform/headless/headless_platform.h"
 #include "sim/simulator.h"
@@ -142,13 +148,22 @@ double cpuMilliseconds() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-double millisecondsFor(Scene scene, int width, int height, int64_t frames, SimdLevel level, bool full = true) {
+double wallMilliseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Per frame: the thread's processor time, or with wall set the time on the clock (the helper
+// thread of banded drawing works outside the thread's own time).
+double millisecondsFor(Scene scene, int width, int height, int64_t frames, SimdLevel level, bool full = true,
+                       bool wall = false) {
   const SimdLevel was = simdLevel();
   setSimdLevel(level);
   Program p(scene, width, height, full);
-  const double start = cpuMilliseconds();
+  const double start = wall ? wallMilliseconds() : cpuMilliseconds();
   for (int64_t i = 0; i < frames; ++i) p.step();
-  const double spent = cpuMilliseconds() - start;
+  const double spent = (wall ? wallMilliseconds() : cpuMilliseconds()) - start;
   setSimdLevel(was);
   return spent / static_cast<double>(frames);
 }
@@ -161,9 +176,20 @@ void WholeFrame(benchmark::State& state, Scene scene, int width, int height) {
   // The counters: the same frames, from the same seeds, each way in a fresh program of its own,
   // so that none of them is favoured by running first.
   const double full = millisecondsFor(scene, width, height, state.iterations(), bestSimdLevel(), true);
+  const int bands = drawingBands();
+  setDrawingBands(1);
   const double tracked = millisecondsFor(scene, width, height, state.iterations(), bestSimdLevel(), false);
+  const double oneBandWall = millisecondsFor(scene, width, height, state.iterations(), bestSimdLevel(), false, true);
+  setDrawingBands(2);
+  const double twoBandWall = millisecondsFor(scene, width, height, state.iterations(), bestSimdLevel(), false, true);
+  setDrawingBands(bands);
   const double scalar = millisecondsFor(scene, width, height, state.iterations(), SimdLevel::Scalar, true);
+  const double plain = millisecondsFor(scene, width, height, state.iterations(), SimdLevel::Plain, true);
   state.counters["ms"] = tracked;
+  state.counters["wall_ms"] = oneBandWall;
+  state.counters["wall_2bands_ms"] = twoBandWall;
+  state.counters["plain_ms"] = plain;
+  state.counters["x_plain"] = plain / tracked;
   state.counters["full_ms"] = full;
   state.counters["scalar_ms"] = scalar;
   state.counters["x_full"] = full / tracked;

@@ -6,6 +6,8 @@
 // handled without blending; sprites are mostly made of such groups.
 #include "gfx/blend_rows.h"
 
+#include "gfx/compositing.h"
+
 #include <cstddef>
 
 #if defined(__x86_64__)
@@ -55,6 +57,56 @@ void copyRowKeyedScalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t 
 
 void copyRowZeroingKeyScalar(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
   for (int32_t i = 0; i < n; ++i) dst[i] = src[i] == key ? 0u : src[i];
+}
+
+// Asks for the target rows of a block of spans all at once: the rows lie a screen row apart, too far
+// for the processor to guess, and waiting for them one by one costs more than the blending.
+inline void prefetchSpans(const uint32_t* dst, ptrdiff_t dstStride, const uint16_t* spans, int32_t c0, int32_t c1,
+                          int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, spans += 2) {
+    const int32_t first = spans[0] > c0 ? spans[0] : c0;
+    const int32_t end = spans[1] < c1 ? spans[1] : c1;
+    if (first >= end) continue;
+    __builtin_prefetch(dst + (first - c0), 1);
+    __builtin_prefetch(dst + (end - 1 - c0), 1);
+  }
+}
+
+// blendSpans on top of a row kernel.
+template <void (*Row)(uint32_t*, const uint32_t*, int32_t)>
+inline void spansWith(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                      const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
+  prefetchSpans(dst, dstStride, spans, c0, c1, rows);
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride, spans += 2) {
+    const int32_t first = spans[0] > c0 ? spans[0] : c0;
+    const int32_t end = spans[1] < c1 ? spans[1] : c1;
+    if (first < end) Row(dst + (first - c0), src + (first - c0), end - first);
+  }
+}
+
+void blendSpansScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                      const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
+  spansWith<blendScalar>(dst, dstStride, src, srcStride, spans, c0, c1, rows);
+}
+
+// ---- Plain: one pixel at a time through the divide, every pixel of every row ----
+
+void blendRectPlain(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
+                    int32_t rows) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
+    for (int32_t i = 0; i < n; ++i) dst[i] = blendColour(src[i], dst[i]);
+  }
+}
+
+void blendSpansPlain(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, const uint16_t*,
+                     int32_t c0, int32_t c1, int32_t rows) {
+  blendRectPlain(dst, dstStride, src, srcStride, c1 - c0, rows);
+}
+
+void blendSolidPlain(uint32_t* dst, const uint32_t* src, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) {
+    if ((src[i] >> 24) > SOLID_ABOVE) dst[i] = blendColour(src[i], dst[i]);
+  }
 }
 
 #ifdef MIRTHWICK_X86
@@ -111,6 +163,11 @@ inline void blendRowSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
 void blendRectSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
                    int32_t rows) {
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowSse2(dst, src, n);
+}
+
+void blendSpansSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
+  spansWith<blendRowSse2>(dst, dstStride, src, srcStride, spans, c0, c1, rows);
 }
 
 void blendSolidSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
@@ -204,6 +261,16 @@ MIRTHWICK_AVX2 void blendRectAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) blendRowAvx2(dst, src, n);
 }
 
+MIRTHWICK_AVX2 void blendSpansAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                                   const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
+  prefetchSpans(dst, dstStride, spans, c0, c1, rows);
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride, spans += 2) {
+    const int32_t first = spans[0] > c0 ? spans[0] : c0;
+    const int32_t end = spans[1] < c1 ? spans[1] : c1;
+    if (first < end) blendRowAvx2(dst + (first - c0), src + (first - c0), end - first);
+  }
+}
+
 MIRTHWICK_AVX2 void blendSolidAvx2(uint32_t* dst, const uint32_t* src, int32_t n) {
   const __m256i limit = _mm256_set1_epi32(static_cast<int>(SOLID_ABOVE));
   int32_t i = 0;
@@ -245,18 +312,22 @@ struct Kernels {
   void (*keyed)(uint32_t*, const uint32_t*, int32_t, uint32_t);
   void (*zeroingKey)(uint32_t*, const uint32_t*, int32_t, uint32_t);
   void (*solid)(uint32_t*, const uint32_t*, int32_t);
+  void (*spans)(uint32_t*, ptrdiff_t, const uint32_t*, ptrdiff_t, const uint16_t*, int32_t, int32_t, int32_t);
 };
 
 Kernels kernelsFor(SimdLevel level) {
+  if (level == SimdLevel::Plain)
+    return {SimdLevel::Plain, blendRectPlain, copyRowKeyedScalar, copyRowZeroingKeyScalar, blendSolidPlain,
+            blendSpansPlain};
 #ifdef MIRTHWICK_X86
   if (level == SimdLevel::Avx2)
-    return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2, blendSolidAvx2};
+    return {SimdLevel::Avx2, blendRectAvx2, copyRowKeyedAvx2, copyRowZeroingKeyAvx2, blendSolidAvx2, blendSpansAvx2};
   if (level == SimdLevel::Sse2)
-    return {SimdLevel::Sse2, blendRectSse2, copyRowKeyedSse2, copyRowZeroingKeySse2, blendSolidSse2};
+    return {SimdLevel::Sse2, blendRectSse2, copyRowKeyedSse2, copyRowZeroingKeySse2, blendSolidSse2, blendSpansSse2};
 #else
   (void)level;
 #endif
-  return {SimdLevel::Scalar, blendRectScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar, blendSolidScalar};
+  return {SimdLevel::Scalar, blendRectScalar, copyRowKeyedScalar, copyRowZeroingKeyScalar, blendSolidScalar, blendSpansScalar};
 }
 
 Kernels& active() {
@@ -279,7 +350,7 @@ SimdLevel simdLevel() { return active().level; }
 
 SimdLevel setSimdLevel(SimdLevel level) {
   const SimdLevel best = bestSimdLevel();
-  active() = kernelsFor(static_cast<int>(level) > static_cast<int>(best) ? best : level);
+  active() = kernelsFor(level != SimdLevel::Plain && static_cast<int>(level) > static_cast<int>(best) ? best : level);
   return active().level;
 }
 
@@ -288,6 +359,11 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t n) { active().blend(ds
 void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n,
                int32_t rows) {
   active().blend(dst, dstStride, src, srcStride, n, rows);
+}
+
+void blendSpans(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, const uint16_t* spans,
+                int32_t c0, int32_t c1, int32_t rows) {
+  active().spans(dst, dstStride, src, srcStride, spans, c0, c1, rows);
 }
 
 void blendRowSolid(uint32_t* dst, const uint32_t* src, int32_t n) { active().solid(dst, src, n); }

@@ -19,7 +19,9 @@ constexpr uint32_t blendColourFast(uint32_t src, uint32_t dst) {
   return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-enum class SimdLevel { Scalar, Sse2, Avx2 };
+// Scalar, Sse2 and Avx2 are the kernels; Plain is the pixel-by-pixel loop with a true division and
+// no skipping at all, kept to measure the kernels against.
+enum class SimdLevel { Scalar, Sse2, Avx2, Plain };
 
 // Blends src[i] over dst[i] for i < n. A target pixel is left unwritten only when it is already
 // opaque and the blend would not change it (source alpha 0).
@@ -27,6 +29,11 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t n);
 // blendRow over a block of rows: row r of the block starts at dst + r * dstStride and
 // src + r * srcStride.
 void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n, int32_t rows);
+// blendRect over the columns c0 <= c < c1 of each row, further narrowed to that row's span in
+// spans (first and one past the last column, two values a row); columns outside a row's span are
+// left unwritten. dst and src point at column c0 of the block's first row.
+void blendSpans(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, const uint16_t* spans,
+                int32_t c0, int32_t c1, int32_t rows);
 // Blends src[i] over dst[i] only where the source alpha exceeds 250 (the solid strokes of a
 // soldier); every other target pixel is left exactly as it is.
 void blendRowSolid(uint32_t* dst, const uint32_t* src, int32_t n);
@@ -38,7 +45,7 @@ void copyRowZeroingKey(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t k
 // The kernel level in use: the best the processor has, unless lowered by setSimdLevel.
 SimdLevel simdLevel();
 // Chooses the kernels (tests and benchmarks compare the levels); a level the processor lacks is
-// lowered to the best it has. Returns the level now in use.
+// lowered to the best it has (Plain is always there). Returns the level now in use.
 SimdLevel setSimdLevel(SimdLevel level);
 // The best level this processor supports.
 SimdLevel bestSimdLevel();

@@ -44,6 +44,10 @@ void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t
   if (canvas.damage) canvas.damage->mark(x0, y0, x1, y1);
 }
 
+void noteTranslucent(const Canvas& canvas) {
+  if (canvas.damage) canvas.damage->markTranslucent();
+}
+
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
   if (canvas.pixels == nullptr || x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
   uint32_t& dst = canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
@@ -106,6 +110,7 @@ void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image) {
     copyRowKeyed(canvas.pixels + (y + r) * canvas.width + x + s.c0, image.pixels.data() + r * image.width + s.c0,
                  static_cast<int32_t>(s.c1 - s.c0), image.key);
   }
+  noteTranslucent(canvas);  // the alpha bytes are copied as they are
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
@@ -113,10 +118,42 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
   const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
   if (s.empty()) return;
-  blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
-            image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
-            static_cast<int32_t>(s.r1 - s.r0));
+  if (canvas.opaque && image.visibleSpans.size() == static_cast<size_t>(image.height) * 2) {
+    // On an opaque canvas a pixel of alpha 0 changes nothing: only each row's visible span is blended.
+    blendSpans(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+               image.pixels.data() + s.r0 * image.width + s.c0, image.width, image.visibleSpans.data() + s.r0 * 2, static_cast<int32_t>(s.c0),
+               static_cast<int32_t>(s.c1), static_cast<int32_t>(s.r1 - s.r0));
+  } else {
+    blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
+              image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
+              static_cast<int32_t>(s.r1 - s.r0));
+  }
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+}
+
+void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image) {
+  if (canvas.pixels == nullptr || !drawable(image)) return;
+  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+}
+
+void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image) {
+  if (canvas.pixels == nullptr || !drawable(image)) return;
+  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  if (s.empty()) return;
+  const bool spans = image.visibleSpans.size() == static_cast<size_t>(image.height) * 2;
+  for (int64_t r = s.r0; r < s.r1; ++r) {
+    int64_t first = s.c0, end = s.c1;
+    if (spans) {
+      first = std::max<int64_t>(first, image.visibleSpans[r * 2]);
+      end = std::min<int64_t>(end, image.visibleSpans[r * 2 + 1]);
+    }
+    if (first >= end) continue;
+    const uint32_t* row = canvas.pixels + (y + r) * canvas.width + x;
+    __builtin_prefetch(row + first, 1, 3);
+    __builtin_prefetch(row + end - 1, 1, 3);
+  }
 }
 
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y) {

@@ -22,6 +22,10 @@ inline uint32_t blendColour(uint32_t src, uint32_t dst) {
 // frame rebuilds them; every routine that writes into a canvas calls it with what it wrote.
 void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
+// Records that a pixel whose alpha is not 255 may have been written: the canvas is no longer
+// known to be opaque for the rest of the frame.
+void noteTranslucent(const Canvas& canvas);
+
 // Blends one colour into the canvas; pixels off the canvas are skipped.
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour);
 // Opaque line, one pixel per step along the longer axis, both end points drawn; points off the
@@ -32,6 +36,11 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends an image; clipped to the canvas.
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
+// Records the damage blendImage(canvas, x, y, image) does, without drawing.
+void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image);
+// Asks the processor to start fetching the frame rows that blendImage(canvas, x, y, image) would
+// touch, so that a draw coming soon finds them at hand. Changes nothing.
+void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends a tool picture (no key); clipped to the canvas.
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
 

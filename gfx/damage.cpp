@@ -19,6 +19,7 @@ void DamageGrid::resize(int32_t width, int32_t height) {
 }
 
 void DamageGrid::clear() {
+  translucent_ = false;
   if (!any_) return;
   for (int32_t row = 0; row < rows_; ++row) {
     if (rowMarked_[row] == 0) continue;

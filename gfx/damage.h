@@ -24,6 +24,9 @@ class DamageGrid {
   void add(const DamageGrid& other);
 
   bool any() const { return any_; }
+  // Notes that a pixel whose alpha is not 255 may have been drawn (cleared with the grid).
+  void markTranslucent() { translucent_ = true; }
+  bool translucent() const { return translucent_; }
   // The number of damaged tiles.
   int64_t count() const;
   int32_t width() const { return width_; }
@@ -61,6 +64,7 @@ class DamageGrid {
   int32_t columns_ = 0;
   int32_t rows_ = 0;
   bool any_ = false;
+  bool translucent_ = false;
   std::vector<uint8_t> tiles_;      // rows x columns, 1 where damaged
   std::vector<uint8_t> rowMarked_;  // per tile row, 1 when any of its tiles may be damaged
 };

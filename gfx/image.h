@@ -33,7 +33,14 @@ struct Image {
   uint32_t key = TRANSPARENT_KEY;
   std::vector<uint32_t> pixels;
   DamageLink damage;  // the stamps record what they change here (the desktop picture)
+  // Per row, the first and one past the last column whose alpha is above 0 (both 0 for a row with
+  // none), set by findVisibleSpans; empty when not known. Whoever changes the pixels afterwards
+  // clears it.
+  std::vector<uint16_t> visibleSpans;
 };
+
+// Fills image.visibleSpans from its pixels (left empty for pictures wider than 65535).
+void findVisibleSpans(Image& image);
 
 // A horizontal strip cut into equal frames.
 struct SpriteSheet {
@@ -57,6 +64,7 @@ struct Canvas {
   int32_t width = 0;
   int32_t height = 0;
   DamageGrid* damage = nullptr;  // every drawing routine records what it draws here, when set
+  bool opaque = false;           // every pixel's alpha is 255 (blends may then skip alpha-0 pixels)
 };
 
 }  // namespace mw

@@ -45,6 +45,24 @@ void cutFrame(const Image& strip, Image& out, int32_t xStart, int32_t frameWidth
 
 }  // namespace
 
+void findVisibleSpans(Image& image) {
+  image.visibleSpans.clear();
+  if (image.width <= 0 || image.height <= 0 || image.width > 65535 ||
+      image.pixels.size() < static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
+    return;
+  image.visibleSpans.resize(static_cast<size_t>(image.height) * 2);
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * image.width;
+    int32_t first = 0;
+    int32_t end = image.width;
+    while (first < end && (row[first] >> 24) == 0) ++first;
+    while (end > first && (row[end - 1] >> 24) == 0) --end;
+    if (first == end) first = end = 0;
+    image.visibleSpans[static_cast<size_t>(y) * 2] = static_cast<uint16_t>(first);
+    image.visibleSpans[static_cast<size_t>(y) * 2 + 1] = static_cast<uint16_t>(end);
+  }
+}
+
 bool loadImageResource(Image& out, int32_t number) {
   Image picture;
   if (decodeResource(number, picture) != Decoded::Ok) return false;
@@ -72,6 +90,7 @@ void loadSpriteSheet(SpriteSheet& out, int32_t number, int32_t frameCount, int32
                frameHeight);
     }
   }
+  for (Image& frame : out.frames) findVisibleSpans(frame);
   out.frameCount = count;
   out.ticksPerFrame = ticksPerFrame;
 }

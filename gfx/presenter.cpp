@@ -10,16 +10,34 @@
 #include "app/screen.h"
 #include "gfx/compositing.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace mw {
 
 namespace {
 
+// Asks for large pages under a big buffer not yet touched: the drawing jumps a screen row at a
+// time, and with small pages nearly every row of a sprite is a page of its own to look up.
+void preferLargePages(std::vector<uint32_t>& buffer, std::size_t pixels) {
+  buffer.reserve(pixels);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr uintptr_t LARGE = uintptr_t{2} << 20;
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(buffer.data()) + LARGE - 1) & ~(LARGE - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer.data() + pixels)) & ~(LARGE - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#endif
+}
+
 void allocateFrameBuffer(Presenter& presenter) {
   const std::size_t pixels = static_cast<std::size_t>(screenWidth > 0 ? screenWidth : 0) *
                         static_cast<std::size_t>(screenHeight > 0 ? screenHeight : 0);
+  preferLargePages(presenter.frameBuffer, pixels);
   presenter.frameBuffer.assign(pixels, 0);
   presenter.rebuildAll = true;
   presenter.shownValid = false;
+  presenter.backgroundOpaque = false;
 }
 
 // Sizes the grids and the shown copy to the screen when it changed; true when they were resized.
@@ -63,6 +81,21 @@ std::pair<int32_t, int32_t> takeChangedRows(Presenter& p, int32_t x0, int32_t y0
   return {first, last};
 }
 
+// Whether the desktop covers the screen and every pixel of it there has alpha 255 (the key's alpha
+// is not 255, so a pixel holding it counts as not opaque).
+bool coversOpaque(const Image& desktop) {
+  if (desktop.width < screenWidth || desktop.height < screenHeight ||
+      desktop.pixels.size() < static_cast<size_t>(desktop.width) * static_cast<size_t>(desktop.height))
+    return false;
+  for (int32_t y = 0; y < screenHeight; ++y) {
+    const uint32_t* row = desktop.pixels.data() + static_cast<size_t>(y) * desktop.width;
+    uint32_t all = 0xFFFFFFFFu;
+    for (int32_t x = 0; x < screenWidth; ++x) all &= row[x];
+    if ((all >> 24) != 0xFF) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void createPresenter(Presenter& presenter, Platform& platform) {
@@ -82,7 +115,7 @@ void togglePresentation(Presenter& presenter) {
 void drawBackground(Presenter& presenter, Image& desktop, bool full) {
   Presenter& p = presenter;
   const Canvas canvas = frameCanvas(p);
-  fitToScreen(p);
+  bool rescan = fitToScreen(p);
   desktop.damage.grid = &p.stamped;
   // A picture replaced behind the stamps' back (other size or other pixels) counts as all new.
   if (desktop.pixels.data() != p.desktopPixels || desktop.width != p.desktopWidth ||
@@ -91,7 +124,11 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     p.desktopPixels = desktop.pixels.data();
     p.desktopWidth = desktop.width;
     p.desktopHeight = desktop.height;
+    rescan = true;
   }
+  // Stamps write opaque pixels only; a picture changed as a whole (a reload) is looked at again.
+  if (rescan || p.stamped.count() == static_cast<int64_t>(p.stamped.columns()) * p.stamped.rows())
+    p.desktopOpaque = coversOpaque(desktop);
   p.rebuilt.clear();
   if (!full && !p.rebuildAll) {
     // What the last frame drew over the background, and what changed in the picture under it.
@@ -107,6 +144,9 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     });
   }
   p.rebuildAll = false;
+  // A forced whole redraw also forgoes the opaque-frame shortcuts: it is the plain way of drawing
+  // that the tracked frames are compared with.
+  p.backgroundOpaque = p.desktopOpaque && !full;
   p.stamped.clear();
   p.drawn.clear();
 }
@@ -151,6 +191,8 @@ void present(Presenter& presenter, bool full) {
     p.platform->presentRegions(p.frameBuffer.data(), screenWidth, screenHeight, p.changed.data(),
                                static_cast<int>(p.changed.size()));
   }
+  // The finished frame stays in the buffer until the next background stage.
+  p.backgroundOpaque = p.backgroundOpaque && !p.drawn.translucent();
   std::swap(p.lastDrawn, p.drawn);
   p.drawn.clear();
 }
@@ -163,7 +205,10 @@ void releasePresenter(Presenter& presenter) {
 
 Canvas frameCanvas(Presenter& presenter) {
   if (presenter.frameBuffer.empty()) return Canvas{};
-  return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight, &presenter.drawn};
+  // After the background stage the frame buffer holds the desktop picture wherever it covers the
+  // screen; the drawing routines keep it opaque unless they say otherwise.
+  return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight, &presenter.drawn,
+                presenter.backgroundOpaque && !presenter.drawn.translucent()};
 }
 
 }  // namespace mw

@@ -28,6 +28,8 @@ struct Presenter {
   const uint32_t* desktopPixels = nullptr;  // the desktop picture as the last background saw it
   int32_t desktopWidth = -1;
   int32_t desktopHeight = -1;
+  bool desktopOpaque = false;     // the desktop picture covers the screen with alpha 255 throughout
+  bool backgroundOpaque = false;  // the frame buffer holds such a background, drawn over opaquely
   uint64_t pixelsHandedOver = 0;  // pixels inside the rectangles given to the platform, all frames
 };
 
@@ -36,7 +38,8 @@ void createPresenter(Presenter& presenter, Platform& platform);
 // Switches between full-screen and windowed and rebuilds the frame buffer.
 void togglePresentation(Presenter& presenter);
 // The background stage: the frame buffer becomes the desktop picture (0 where the picture does not
-// cover it or holds its key), rebuilt only where it may differ, or all of it when full is set.
+// cover it or holds its key), rebuilt only where it may differ, or all of it when full is set. A
+// full rebuild also leaves the frame not known to be opaque, so that its frame is drawn the plain way.
 void drawBackground(Presenter& presenter, Image& desktop, bool full = false);
 // Shows the finished frame: only the rectangles that changed since the last one, or the whole
 // frame when full is set.

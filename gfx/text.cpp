@@ -100,6 +100,7 @@ void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const Bitma
       }
     }
   }
+  if ((colour >> 24) != 0xFF) noteTranslucent(canvas);
   noteDrawn(canvas, x, int64_t{y} + r0, x + i * gw, int64_t{y} + r1);
 }
 

@@ -182,8 +182,44 @@ void checkSwings(World& world) {
   }
 }
 
-void killInHitBox(World& world) {
+void findSoldierBounds(const World& world, SoldierBounds bounds[2]) {
   for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
+    const Army& army = id == ArmyId::Green ? world.green : world.blue;
+    SoldierBounds b;
+    for (int32_t j = 0; j < liveCount(army); ++j) {
+      const Soldier& s = army.soldiers[j];
+      if (s.x != s.x || s.y != s.y) continue;  // NaN: under no hit point
+      if (b.empty) {
+        b = SoldierBounds{false, s.x, s.x, s.y, s.y};
+        continue;
+      }
+      b.minX = std::min(b.minX, s.x);
+      b.maxX = std::max(b.maxX, s.x);
+      b.minY = std::min(b.minY, s.y);
+      b.maxY = std::max(b.maxY, s.y);
+    }
+    bounds[id == ArmyId::Green ? 0 : 1] = b;
+  }
+}
+
+namespace {
+
+// Whether a soldier within the bounds may be under the hit point: underHitPoint's sums, each
+// rounded the same way, grow with the position and the facing offset, so the least position with
+// offset 0 and the greatest with offset 15 bound them.
+bool mayBeUnder(const World& world, const SoldierBounds& b, int32_t inset) {
+  if (b.empty) return false;
+  const float hx = static_cast<float>(world.hitX);
+  const float hy = static_cast<float>(world.hitY);
+  return b.minX + inset + 0 - world.hitBox[0] <= hx && hx <= b.maxX + 17 + 15 + world.hitBox[1] &&
+         b.minY - world.hitBox[2] <= hy && hy <= b.maxY + 40 + world.hitBox[3];
+}
+
+}  // namespace
+
+void killInHitBox(World& world, const SoldierBounds* bounds) {
+  for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
+    if (bounds != nullptr && !mayBeUnder(world, bounds[id == ArmyId::Green ? 0 : 1], 9)) continue;
     Army& army = world.army(id);
     for (int32_t j = 0; j < liveCount(army); ++j) {
       const Soldier& s = army.soldiers[j];

@@ -23,8 +23,17 @@ inline constexpr int32_t HI_LEVEL = 0;
 void resolveStrike(World& world, StrikeSource source, int32_t index);
 // The strike pass: swings at their strike frame land, flame soldiers launch, wound timers run down.
 void checkSwings(World& world);
-// A fire at the hit point burns every soldier of either army under it.
-void killInHitBox(World& world);
+// Where the live soldiers of one army stand: the least and greatest x and y (NaN positions left
+// out; empty when there are none).
+struct SoldierBounds {
+  bool empty = true;
+  float minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
+// The bounds of the green army (0) and the blue army (1).
+void findSoldierBounds(const World& world, SoldierBounds bounds[2]);
+// A fire at the hit point burns every soldier of either army under it. With bounds found since the
+// soldiers last moved, an army none of whose soldiers can be under the hit point is not searched.
+void killInHitBox(World& world, const SoldierBounds* bounds = nullptr);
 // Takes soldier j out of its army: later soldiers move down one slot and the enemies' targets follow.
 void removeSoldier(World& world, ArmyId army, int32_t j);
 

@@ -313,6 +313,33 @@ TEST(DamageTracking, StillFramesHandOverNothingAndAMissedChangeIsCaught) {
   }
   EXPECT_TRUE(caught);
 }
+// The frame counts as opaque (blends may skip clear pixels) only while it is: over an opaque
+// desktop, not once the panel's pixels are copied in, not over a desktop with translucent pixels;
+// and a replay over such a desktop with fires and the panel still matches the plain redraw.
+TEST(DamageTracking, FrameKnownOpaqueOnlyWhileItIs) {
+  test::DataDirectory data;
+  Lockstep run(1280, 720, 5, data.path());
+  World& w = run.tracked().world();
+  std::istringstream first("move 640 360\nstep 2");
+  ASSERT_TRUE(run.script(first));
+  EXPECT_TRUE(w.canvas().opaque);
+  std::istringstream panel("press right\nstep\nrelease right\nstep");
+  ASSERT_TRUE(run.script(panel));
+  EXPECT_FALSE(w.canvas().opaque);
+  for (Simulator* sim : {&run.tracked(), &run.full()}) {
+    Image desktop = sim->world().desktop;
+    for (int y = 80; y < 160; ++y)
+      for (int x = 200; x < 320; x += 3) desktop.pixels[static_cast<size_t>(y) * desktop.width + x] &= 0x80FFFFFFu;
+    sim->world().desktop = desktop;
+  }
+  // The lighter chosen on the panel and poured over the translucent pixels.
+  std::istringstream closeAndBurn(
+      "move 1100 190\npress left\nstep 35\nrelease left\nstep\nclick 300 500\nmove 150 140\npress left\nstep "
+      "12\nrelease left\nstep 5");
+  ASSERT_TRUE(run.script(closeAndBurn));
+  EXPECT_FALSE(w.canvas().opaque);
+  EXPECT_GT(w.lighterFires.count, 0);
+}
 #else
 TEST(DamageTracking, NeedsGlibc) { GTEST_SKIP() << "lockstep replays need glibc's setstate to keep two generators"; }
 #endif

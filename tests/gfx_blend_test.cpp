@@ -94,9 +94,10 @@ TEST_P(BlendKernels, KeyedCopiesSkipOnlyTheKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, BlendKernels,
-                         ::testing::Values(SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2),
+                         ::testing::Values(SimdLevel::Plain, SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2),
                          [](const auto& info) {
-                           return info.param == SimdLevel::Scalar ? "Scalar"
+                           return info.param == SimdLevel::Plain    ? "Plain"
+                                  : info.param == SimdLevel::Scalar ? "Scalar"
                                   : info.param == SimdLevel::Sse2 ? "Sse2"
                                                                   : "Avx2";
                          });

@@ -2,6 +2,10 @@
 // and the removal that keeps the arrays packed and the targets right.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
 #include "tests/soldiers_world.h"
 
 namespace mw::test {
@@ -245,6 +249,57 @@ TEST(FireBurn, BurnsBothArmiesAndLeavesCharredBodies) {
   killInHitBox(*w);
   EXPECT_EQ(w.green().count, 0);
   EXPECT_EQ(w.sounds().size(), 3u);
+}
+
+// A fire pass searching only armies whose bounds reach the hit point burns exactly whom the full
+// search burns, in the same order (sounds, charred bodies, slots), with the bounds found once
+// before a run of fires: soldiers on the very edge of reach, both facings, far and NaN positions.
+TEST(FireBurns, BoundsSkipOnlyArmiesNobodyOfWhichIsInReach) {
+  std::mt19937 rng(31);
+  for (int round = 0; round < 200; ++round) {
+    SoldierWorld plain, bounded;
+    for (SoldierWorld* w : {&plain, &bounded}) {
+      w->world->charredBodyImage = solidImage(30, 30, 0xFF202020);
+      w->world->hitSource = round % 4 == 0 ? HitSource::Rifle : HitSource::Fire;
+    }
+    std::mt19937 place(static_cast<uint32_t>(round));
+    const int per = 1 + static_cast<int>(rng() % 12);
+    for (int i = 0; i < 2 * per; ++i) {
+      const ArmyId id = i % 2 ? ArmyId::Blue : ArmyId::Green;
+      float x = static_cast<float>(100 + static_cast<int>(place() % 60)) + (place() % 4) * 0.25f;
+      float y = static_cast<float>(150 + static_cast<int>(place() % 60)) + (place() % 4) * 0.25f;
+      if (place() % 23 == 0) x = std::nanf("");
+      if (place() % 29 == 0) y = 1e30f;
+      const uint8_t facing = static_cast<uint8_t>(place() % 2);
+      plain.add(id, x, y, facing);
+      bounded.add(id, x, y, facing);
+    }
+    SoldierBounds bounds[2];
+    findSoldierBounds(*bounded, bounds);
+    for (int fire = 0; fire < 30; ++fire) {
+      const int32_t hx = 80 + static_cast<int32_t>(rng() % 120);
+      const int32_t hy = 130 + static_cast<int32_t>(rng() % 130);
+      for (SoldierWorld* w : {&plain, &bounded}) {
+        const int32_t box[4] = {8, 8, 8, 0};
+        std::copy(box, box + 4, w->world->hitBox);
+        w->world->hitX = hx;
+        w->world->hitY = hy;
+      }
+      killInHitBox(*plain);
+      killInHitBox(*bounded, bounds);
+      for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
+        const Army& a = plain->army(id);
+        const Army& b = bounded->army(id);
+        ASSERT_EQ(a.count, b.count) << "round " << round << " fire " << fire;
+        for (int32_t j = 0; j < a.count; ++j) {
+          ASSERT_EQ(std::memcmp(&a.soldiers[j].x, &b.soldiers[j].x, sizeof(float)), 0);
+          ASSERT_EQ(a.soldiers[j].facing, b.soldiers[j].facing);
+        }
+      }
+    }
+    ASSERT_EQ(plain.sounds(), bounded.sounds()) << "round " << round;
+    ASSERT_EQ(plain->desktop.pixels, bounded->desktop.pixels) << "round " << round;
+  }
 }
 
 TEST(Removal, SoldierThreeOfTenShiftsTheRestAndCorrectsTargets) {

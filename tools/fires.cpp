@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
+#include "soldiers/combat.h"
 #include "soldiers/armies.h"
 #include "world/world.h"
 
@@ -37,6 +38,21 @@ void drawFlame(World& world, const Fire& fire) {
   blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
 }
 
+// Drawn with the pass's other flames at its end: nothing else draws into the frame meanwhile, so
+// the order of drawing stays the same. A forced whole redraw draws each flame at once.
+void queueFlame(World& world, const Fire& fire) {
+  const SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  if (world.forceFullRedraw || world.flameQueue.size() == world.flameQueue.capacity()) {
+    // No room (a world that never reserved it): what is queued goes first.
+    blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
+    world.flameQueue.clear();
+    drawFlame(world, fire);
+    return;
+  }
+  world.flameQueue.push_back(QueuedBlend{&sheet->frames[fire.frame], pixelOf(fire.x) + 45, pixelOf(fire.y) - 10});
+}
+
 bool offScreen(const Fire& fire) {
   return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
          fire.y > static_cast<float>(screenHeight);
@@ -64,7 +80,7 @@ void removeFire(FireArray& fires, int32_t i) {
 }
 
 // One step of a running fire: move, burn whoever stands at its hit point, scorch, die.
-void moveFire(World& world, FireArray& fires, int32_t i) {
+void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bounds[2]) {
   Fire& fire = fires.fires[i];
   fire.x = fire.x + fire.vx;
   fire.y = fire.y + fire.vy;
@@ -78,7 +94,7 @@ void moveFire(World& world, FireArray& fires, int32_t i) {
   }
   for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
   world.hitSource = HitSource::Fire;
-  killInHitBox(world);
+  killInHitBox(world, bounds);
   if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
 }
 
@@ -102,20 +118,28 @@ void resetFires(World& world) {
     }
   }
   for (FireArray* fires : arrays) fires->count = 0;
+  world.flameQueue.clear();
+  world.flameQueue.reserve(FIRE_SLOTS);
 }
 
 void advanceFires(World& world, FireArray& fires) {
   const bool running = world.menuOpen == 0 && world.paused == 0;
+  // Nobody moves during the pass, and a burnt soldier only leaves: bounds found now hold for it.
+  SoldierBounds bounds[2];
+  world.flameQueue.clear();
+  if (running) findSoldierBounds(world, bounds);
   // The count is read again before each slot: a removal shortens the pass.
   for (int32_t i = 0; i < fires.count && i < FIRE_SLOTS; ++i) {
     if (running) {
-      moveFire(world, fires, i);
+      moveFire(world, fires, i, bounds);
       // The fire that moved down into slot i after a removal is animated and drawn here, and
       // moves in the next pass.
       animate(fires.fires[i], fireTicks(world));
     }
-    if (i < fires.count) drawFlame(world, fires.fires[i]);
+    if (i < fires.count) queueFlame(world, fires.fires[i]);
   }
+  blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
+  world.flameQueue.clear();
   updateBurningLoop(world, fires);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/input.h"
 #include "audio/sound_bank.h"
+#include "gfx/bands.h"
 #include "gfx/image.h"
 #include "gfx/presenter.h"
 #include "gfx/text.h"
@@ -30,6 +31,7 @@ struct World {
   Platform* platform = nullptr;
   BitmapFont statsFont;
   BitmapFont labelFont;
+  std::vector<QueuedBlend> flameQueue;  // a fire pass's flames, drawn together at its end
   FireArray lighterFires;
   SpriteSheet orangeFlameSheet;
   Fire lighterFlame;

@@ -1,0 +1,29 @@
+// Many blends drawn by two processors: the frame is cut into horizontal bands, and each band runs
+// every blend of the list in the list's order, clipped to itself, so the pixels are the same as one
+// processor drawing the list in order. The bands are shared between the caller and one helper
+// thread, started at the first use and kept; with one processor the caller draws everything.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "gfx/image.h"
+
+namespace mw {
+
+// One blendImage: the picture's corner at (x, y).
+struct QueuedBlend {
+  const Image* image = nullptr;
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+// Draws blendImage(canvas, x, y, *image) for every item, in order; records their damage on the
+// canvas. Long lists are split into bands when more than one band is allowed. Allocates nothing.
+void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count);
+
+// 2 when long lists are shared with the helper (the default when the processor has more than one
+// core), else 1. Tests and benchmarks set it to compare; returns the setting now in use.
+int drawingBands();
+int setDrawingBands(int bands);
+
+}  // namespace mw
