@@ -39,8 +39,12 @@ class Helper {
     thread_.join();
   }
 
-  void draw(const Canvas& canvas, const QueuedBlend* items, size_t count) {
+  void start() {
     if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+  }
+
+  void draw(const Canvas& canvas, const QueuedBlend* items, size_t count) {
+    start();
     {
       std::lock_guard<std::mutex> lock(mutex_);
       job_ = Job{canvas, items, count};
@@ -119,6 +123,10 @@ int& bandSetting() {
 }  // namespace
 
 int drawingBands() { return bandSetting(); }
+
+void prepareDrawingBands() {
+  if (bandSetting() == 2) helper().start();
+}
 
 int setDrawingBands(int bands) {
   bandSetting() = bands >= 2 ? 2 : 1;

@@ -24,6 +24,8 @@ void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count);
 // 2 when long lists are shared with the helper (the default when the processor has more than one
 // core), else 1. Tests and benchmarks set it to compare; returns the setting now in use.
 int drawingBands();
+// At start-up: starts the helper now when lists will be shared, so no frame step creates it.
+void prepareDrawingBands();
 int setDrawingBands(int bands);
 
 }  // namespace mw

@@ -12,6 +12,7 @@
 #include "app/screen.h"
 #include "app/snapshot.h"
 #include "audio/sound_bank.h"
+#include "gfx/bands.h"
 #include "gfx/compositing.h"
 #include "gfx/images.h"
 #include "soldiers/armies.h"
@@ -99,6 +100,7 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   loadImageResource(world.green.deadImage, 306);
 
   resetFires(world);
+  prepareDrawingBands();
 
   const int32_t soldierTicks = static_cast<int32_t>(world.soldierFrameTime);
   loadArmyPictures(world.blue, 201, 3, 200, 205, soldierTicks);
