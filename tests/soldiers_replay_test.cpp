@@ -1,6 +1,6 @@
 // A small battle through the simulator, six sword soldiers a side until one army is gone: bodies in
 // the desktop, the sounds of the fight in the log, and one outcome for one seed. The twenty-a-side
-// golden replay is tests/scripts/soldiers_replay.sh.
+// golden replay is tests/scripts/replays.sh.
 #include <gtest/gtest.h>
 
 #include <sstream>

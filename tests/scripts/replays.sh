@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The tool replays: the menu panel and the hammer, then the fires and the rifle. Each script runs
-# twice with the seed its first lines name; both runs must give the same files to the byte, and
-# each dump must match its golden file under tests/replays/ (only the sections the golden file
-# holds are compared). UPDATE_GOLDEN=1 rewrites the golden files from this run instead.
-# Usage: tools_replay.sh BUILD_DIR SOURCE_DIR
+# The golden replays: a sword battle fought until one army is gone, the menu panel and the hammer,
+# then the fires and the rifle. Each script runs twice with the seed its first lines name; both
+# runs must give the same files to the byte, and each dump must match its golden file under
+# tests/replays/ (only the sections the golden file holds are compared, so new dump sections do
+# not break it). UPDATE_GOLDEN=1 rewrites the golden files from this run instead.
+# Usage: replays.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
@@ -16,7 +17,7 @@ mkdir -p "$work/data/Files/Img" "$work/data/Files/Sound"
 cp -r "$build/Files/." "$work/data/Files/"
 rm -f "$work/data/Files/Img/1.bmp"
 
-for name in panel-hammer fire-rifle; do
+for name in battle panel-hammer fire-rifle; do
   script=$replays/$name.sim
   seed=$(grep -m1 -o -- '--seed [0-9]*' "$script" | cut -d' ' -f2)
   for run in run1 run2; do
@@ -32,6 +33,12 @@ import difflib, glob, json, os, sys
 run, replays, update = sys.argv[1], sys.argv[2], sys.argv[3] == "1"
 SECTIONS = ["frame", "quit", "world", "green", "blue", "fires", "lighterFlame", "sounds"]
 failed = False
+if os.path.exists(f"{run}/battle-end.json"):
+    with open(f"{run}/battle-end.json") as f:
+        end = json.load(f)
+    counts = (end["green"]["count"], end["blue"]["count"])
+    if min(counts) != 0 or max(counts) == 0:
+        sys.exit(f"FAIL: the battle should end with one army gone, counts green {counts[0]}, blue {counts[1]}")
 for path in sorted(glob.glob(f"{run}/*.json")):
     name = os.path.basename(path)
     with open(path) as f:
