@@ -31,18 +31,24 @@ void animate(Fire& fire, int32_t ticksPerFrame) {
   }
 }
 
-// A flame's current frame, its corner at (x + 45, y - 10).
-void drawFlame(World& world, const Fire& fire) {
+// A flame's current frame with its corner at (x + 45, y - 10); no picture when the record names no
+// frame of its sheet.
+QueuedBlend flameBlend(const Fire& fire) {
   const SpriteSheet* sheet = fire.sheet;
-  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
-  blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return {};
+  return QueuedBlend{&sheet->frames[fire.frame], pixelOf(fire.x) + 45, pixelOf(fire.y) - 10};
+}
+
+void drawFlame(World& world, const Fire& fire) {
+  const QueuedBlend flame = flameBlend(fire);
+  if (flame.image != nullptr) blendImage(world.canvas(), flame.x, flame.y, *flame.image);
 }
 
 // Drawn with the pass's other flames at its end: nothing else draws into the frame meanwhile, so
 // the order of drawing stays the same. A forced whole redraw draws each flame at once.
 void queueFlame(World& world, const Fire& fire) {
-  const SpriteSheet* sheet = fire.sheet;
-  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  const QueuedBlend flame = flameBlend(fire);
+  if (flame.image == nullptr) return;
   if (world.forceFullRedraw || world.flameQueue.size() == world.flameQueue.capacity()) {
     // No room (a world that never reserved it): what is queued goes first.
     blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
@@ -50,7 +56,7 @@ void queueFlame(World& world, const Fire& fire) {
     drawFlame(world, fire);
     return;
   }
-  world.flameQueue.push_back(QueuedBlend{&sheet->frames[fire.frame], pixelOf(fire.x) + 45, pixelOf(fire.y) - 10});
+  world.flameQueue.push_back(flame);
 }
 
 bool offScreen(const Fire& fire) {
