@@ -1,6 +1,7 @@
 // Desktop capture into the snapshot file, and the file's reader.
 #include "app/snapshot.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,7 +18,10 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <climits>
 #endif
 
 namespace mw {
@@ -44,23 +48,32 @@ uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// The photograph of the last capture whose file could not be written: start-up shows it instead
-// of the file, and Enter then has nothing to restore from.
-ScreenCapture unsavedCapture;
+// The photograph of the last capture, held for the load that follows it at start-up: the file
+// just written holds the same pixels, so start-up need not read them back. When the file could
+// not be written, Enter later has nothing to restore from.
+ScreenCapture heldCapture;
 bool lastWriteFailed = false;
 bool writeFailureReported = false;
 
 #if defined(__unix__) || defined(__APPLE__)
 
-// Writes all of a buffer, through short writes and interruptions.
-bool writeAll(int fd, const void* data, size_t size) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(fd, p, size);
+// Writes all of the pieces in order, through short writes and interruptions.
+bool writeAll(int fd, iovec* pieces, size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::writev(fd, pieces, static_cast<int>(std::min<size_t>(count, IOV_MAX)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
+    // Skip what went out: whole pieces, then the front of a piece written in part.
+    size_t done = static_cast<size_t>(n);
+    while (count > 0 && done >= pieces->iov_len) {
+      done -= pieces->iov_len;
+      ++pieces;
+      --count;
+    }
+    if (count > 0) {
+      pieces->iov_base = static_cast<uint8_t*>(pieces->iov_base) + done;
+      pieces->iov_len -= done;
+    }
   }
   return true;
 }
@@ -81,13 +94,15 @@ bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& hea
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = writeAll(fd, header.data(), header.size());
-  // Rows bottom first; each pixel blue, green, red and a reserved byte, which is what a
-  // little-endian 0xXXRRGGBB already is.
-  for (int32_t row = capture.height - 1; ok && row >= 0; --row) {
-    ok = writeAll(fd, capture.pixels.data() + static_cast<size_t>(row) * capture.width,
-                  static_cast<size_t>(capture.width) * 4);
+  // The header, then the rows bottom first, each pixel blue, green, red and a reserved byte,
+  // which is what a little-endian 0xXXRRGGBB already is; gathered into few system calls.
+  std::vector<iovec> pieces;
+  pieces.push_back({const_cast<uint8_t*>(header.data()), header.size()});
+  for (int32_t row = capture.height - 1; row >= 0; --row) {
+    pieces.push_back({const_cast<uint32_t*>(capture.pixels.data() + static_cast<size_t>(row) * capture.width),
+                      static_cast<size_t>(capture.width) * 4});
   }
+  bool ok = writeAll(fd, pieces.data(), pieces.size());
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
@@ -150,7 +165,6 @@ bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& hea
 }
 
 std::vector<uint8_t> readSnapshotBytes(const std::string& path) { return readFileBytes(path); }
-
 #endif
 
 }  // namespace
@@ -174,7 +188,7 @@ std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
 }
 
 void resetSnapshotState() {
-  unsavedCapture = ScreenCapture{};
+  heldCapture = ScreenCapture{};
   lastWriteFailed = false;
   writeFailureReported = false;
 }
@@ -199,7 +213,6 @@ void captureDesktop(Platform& platform) {
   const std::string path = snapshotPath();
   if (writeSnapshotFile(path, capture)) {
     lastWriteFailed = false;
-    unsavedCapture = ScreenCapture{};
   } else {
     // The program goes on with the photograph it holds; only Enter loses its source. Said once.
     if (!writeFailureReported) {
@@ -208,10 +221,10 @@ void captureDesktop(Platform& platform) {
       writeFailureReported = true;
     }
     lastWriteFailed = true;
-    unsavedCapture = std::move(capture);
   }
-  screenHeight = lastWriteFailed ? unsavedCapture.height : capture.height;
-  screenWidth = lastWriteFailed ? unsavedCapture.width : capture.width;
+  screenHeight = capture.height;
+  screenWidth = capture.width;
+  heldCapture = std::move(capture);
 }
 
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
@@ -251,16 +264,18 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
+  // The photograph held since the capture, once, as the file would give it (opaque pixels).
+  if (!heldCapture.pixels.empty()) {
+    desktop.width = heldCapture.width;
+    desktop.height = heldCapture.height;
+    desktop.pixels = std::move(heldCapture.pixels);
+    for (uint32_t& p : desktop.pixels) p |= 0xFF000000u;
+    desktop.key = TRANSPARENT_KEY;
+    heldCapture = ScreenCapture{};
+    return;
+  }
+  // No file of this run to read: the desktop stays as it is.
   if (lastWriteFailed) {
-    // No file of this run to read: the photograph held since the capture, once; later the
-    // desktop stays as it is.
-    if (!unsavedCapture.pixels.empty()) {
-      desktop.width = unsavedCapture.width;
-      desktop.height = unsavedCapture.height;
-      desktop.pixels = std::move(unsavedCapture.pixels);
-      for (uint32_t& p : desktop.pixels) p |= 0xFF000000u;
-      unsavedCapture = ScreenCapture{};
-    }
     desktop.key = TRANSPARENT_KEY;
     return;
   }

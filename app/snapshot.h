@@ -16,9 +16,9 @@ inline constexpr size_t BMP_HEADERS_SIZE = 54;
 // The 54 header bytes of a snapshot of this size: 32 bits per pixel, bottom row first.
 std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height);
 
-// Photographs the screen, writes the snapshot file and sets the screen size. When the file cannot
-// be written, says once on standard error that Enter cannot restore the desktop and keeps the
-// photograph for start-up to show. Out of memory shows "Unable to Allocate Bitmap Memory".
+// Photographs the screen, writes the snapshot file, sets the screen size and holds the photograph
+// for the next load. When the file cannot be written, says once on standard error that Enter
+// cannot restore the desktop. Out of memory shows "Unable to Allocate Bitmap Memory".
 void captureDesktop(Platform& platform);
 
 // Forgets an unwritable snapshot and its held photograph, as at program start.
@@ -33,9 +33,10 @@ bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture);
 // pixels, top row first. False (and an empty image) for anything it cannot read safely.
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out);
 
-// Fills the desktop image from the snapshot file; a missing or broken file, a link, or a file of
-// another user's leaves it 0 x 0. After a capture whose file could not be written, it shows that
-// capture's photograph once and afterwards leaves the desktop as it is.
+// Fills the desktop image with the photograph held since the last capture, once (the file holds
+// the same pixels); otherwise from the snapshot file, where a missing or broken file, a link, or
+// a file of another user's leaves it 0 x 0. After a capture whose file could not be written,
+// later loads leave the desktop as it is.
 void loadSnapshot(Image& desktop);
 
 }  // namespace mw

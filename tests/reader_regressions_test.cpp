@@ -64,9 +64,9 @@ TEST(ReaderRegressions, SoundFilesKeepOnlyTheBytesTheyHold) {
   std::vector<uint8_t> header(44, 0);
   std::memcpy(header.data(), "RIFF", 4);
   const auto withLength = [&](uint32_t n, size_t extra) {
-    std::vector<uint8_t> b = header;
+    std::vector<uint8_t> b(44 + extra, 0x5A);
+    std::copy(header.begin(), header.end(), b.begin());
     for (int i = 0; i < 4; ++i) b[40 + i] = static_cast<uint8_t>(n >> (8 * i));
-    b.resize(44 + extra, 0x5A);
     return b;
   };
   const struct {

@@ -285,5 +285,28 @@ TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamag
   EXPECT_TRUE(desktop.pixels.empty());
 }
 
+TEST(SnapshotCapture, StartUpTakesTheCapturedPixelsTheFileHoldsAndEnterReadsTheFile) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  HeadlessPlatform platform(gradient(24, 16));
+  resetSnapshotState();
+  captureDesktop(platform);
+  const std::vector<uint8_t> written = readFileBytes(data.file(SNAPSHOT_FILE));
+  Image fromFile;
+  ASSERT_TRUE(decodeBmp(written.data(), written.size(), fromFile));
+
+  // Start-up's load gives what reading the file back would, without reading it.
+  ASSERT_TRUE(writeSnapshotFile(data.file(SNAPSHOT_FILE), gradient(5, 5)));
+  Image desktop;
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.width, 24);
+  EXPECT_EQ(desktop.pixels, fromFile.pixels);
+  EXPECT_EQ(desktop.key, TRANSPARENT_KEY);
+  // Enter later reads the file.
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.width, 5);
+  resetSnapshotState();
+}
+
 }  // namespace
 }  // namespace mw

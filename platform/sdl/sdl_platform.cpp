@@ -171,7 +171,6 @@ bool SdlPlatform::captureScreen(ScreenCapture& out) {
     out.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     out.notice = "Cannot photograph the desktop:\n" + reason;
   }
-  lastCapture_ = out;
   return true;
 }
 
@@ -255,25 +254,18 @@ void SdlPlatform::setPresentation(bool windowed) {
     SDL_SetWindowBordered(window_, SDL_FALSE);
     SDL_SetWindowSize(window_, screen_.w > 0 ? screen_.w : textureWidth_, screen_.h > 0 ? screen_.h : textureHeight_);
     SDL_SetWindowPosition(window_, screen_.x, screen_.y);
-  } else {
+  } else if (!videoDriverIs("x11") || x11WindowManagerRunning(window_)) {
     // Covers the display at its current mode: no mode change.
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
+  // With no window manager on X11 the borderless window already covers the monitor, and a
+  // request for full screen would go unanswered while SDL waits a tenth of a second for it.
   // A new texture for the new presentation, and the present interval measured anew.
   if (texture_) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
   textureWidth_ = textureHeight_ = 0;
   if (renderer_) SDL_RenderSetVSync(renderer_, 1);
   pacer_.restart();
-
-  if (!shown_) {
-    shown_ = true;
-    SDL_ShowWindow(window_);
-    SDL_RaiseWindow(window_);
-    // Until the first frame is drawn, the window shows the photograph it covers.
-    if (!lastCapture_.pixels.empty()) present(lastCapture_.pixels.data(), lastCapture_.width, lastCapture_.height);
-    lastCapture_ = ScreenCapture{};
-  }
 }
 
 void SdlPlatform::waitUntil(uint64_t tick) {
@@ -317,6 +309,12 @@ void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* r
 
 void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
   if (renderer_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+  if (!shown_) {
+    // The window appears with its first frame; until then the desktop it photographed shows.
+    shown_ = true;
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+  }
   // A new texture holds nothing yet, a reset one may have lost what it held: it takes the whole frame.
   const bool fresh = texture_ == nullptr || textureWidth_ != width || textureHeight_ != height || textureLost_;
   const bool haveTexture = ensureTexture(width, height);

@@ -73,7 +73,6 @@ class SdlPlatform : public Platform {
   SDL_Cursor* menuCursor_ = nullptr;
   int cursorState_ = -1;  // -1 unknown, 0 hidden, 1 menu cursor shown
   bool warnedNoCapture_ = false;
-  ScreenCapture lastCapture_;  // shown when the window appears, until the first frame is ready
   FramePacer pacer_;
   SdlAudio audio_;
 };

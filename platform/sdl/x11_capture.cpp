@@ -70,8 +70,11 @@ bool convertXPixels(const uint8_t* data, const XPixelLayout& layout, uint32_t* o
     const uint8_t* src = data + static_cast<size_t>(y) * static_cast<size_t>(layout.bytesPerLine);
     uint32_t* dst = out + static_cast<size_t>(y) * static_cast<size_t>(layout.width);
     if (plain) {
-      std::memcpy(dst, src, static_cast<size_t>(layout.width) * 4);
-      for (int32_t x = 0; x < layout.width; ++x) dst[x] |= 0xFF000000u;
+      for (int32_t x = 0; x < layout.width; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, src + static_cast<size_t>(x) * 4, 4);
+        dst[x] = pixel | 0xFF000000u;
+      }
       continue;
     }
     for (int32_t x = 0; x < layout.width; ++x, src += bytes) {

@@ -2,6 +2,7 @@
 #include "platform/sdl/x11_window.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <vector>
@@ -82,6 +83,50 @@ void guardX11Window(SDL_Window* window) {
   }
 #else
   (void)window;
+#endif
+}
+
+namespace {
+
+// The window a window's _NET_SUPPORTING_WM_CHECK property names, or 0.
+Window supportingWindowOf(Display* display, Window window, Atom check) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  Window named = 0;
+  if (XGetWindowProperty(display, window, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &left, &data) ==
+          Success &&
+      type == XA_WINDOW && format == 32 && count == 1 && data != nullptr) {
+    named = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+  }
+  if (data != nullptr) XFree(data);
+  return named;
+}
+
+}  // namespace
+
+bool x11WindowManagerRunning(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const Window named = supportingWindowOf(display, DefaultRootWindow(display), check);
+  if (named == 0) return false;
+  // A window manager that died leaves the property naming a window that is gone: its errors
+  // are noted here rather than reported.
+  XSync(display, False);
+  XErrorHandler previous = XSetErrorHandler(noteCheckFailure);
+  checkFailed = false;
+  const bool alive = supportingWindowOf(display, named, check) == named;
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  return alive && !checkFailed;
+#else
+  (void)window;
+  return false;
 #endif
 }
 

@@ -10,6 +10,11 @@ namespace mw {
 // picks the size it needs. False when the window is not an X11 window.
 bool setX11WindowIcons(SDL_Window* window, const Image* const* icons, int count);
 
+// True when a window manager runs on the window's X display (it announces itself with
+// _NET_SUPPORTING_WM_CHECK on the root window, naming a live window that names itself back).
+// False also when the window is not an X11 window.
+bool x11WindowManagerRunning(SDL_Window* window);
+
 // Xlib's default error handler ends the process. Another client may destroy the program's window
 // (as a window is destroyed on other systems), and the requests about it then fail. So every X
 // error is held until the next message peek asks whether the window is gone: if it is, the
