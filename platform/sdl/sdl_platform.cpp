@@ -51,6 +51,21 @@ bool videoDriverIs(const char* name) {
   return driver != nullptr && std::strcmp(driver, name) == 0;
 }
 
+// SDL falls back to a driver that shows nothing when no display answers; unless the user asked
+// for it, the reason why there is no screen to show on, else empty.
+std::string noScreenReason() {
+  if (!videoDriverIs("offscreen") && !videoDriverIs("dummy")) return {};
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && std::strstr(asked, SDL_GetCurrentVideoDriver()) != nullptr) return {};
+  const char* display = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  std::string reason;
+  if (wayland != nullptr && wayland[0] != '\0') reason = std::string("the Wayland display ") + wayland + " did not answer";
+  if (display != nullptr && display[0] != '\0')
+    reason += (reason.empty() ? "" : " and ") + std::string("the X display ") + display + " did not answer";
+  return reason.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : reason;
+}
+
 int refreshRateOf(int display) {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
@@ -70,6 +85,12 @@ SdlPlatform::SdlPlatform() : pacer_(0, 1) {
   installX11ErrorGuard();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
+    return;
+  }
+  if (const std::string reason = noScreenReason(); !reason.empty()) {
+    // Running on unseen, it could be neither watched nor stopped with a key.
+    std::fprintf(stderr, "Mirthwick: no screen to show on: %s.\n", reason.c_str());
+    SDL_Quit();
     return;
   }
   ready_ = true;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The desktop program under faults, on Xvfb: a second instance, SIGINT, SIGTERM and SIGHUP, a
 # Files/Img it may not write (as a user who is not root), a sound device whose output file hits
-# the file-size limit, the screen shrunk with xrandr, and the X server going away. Each ends with
-# exit code 0 (or keeps running where it should) and leaves the snapshot file whole.
+# the file-size limit, the screen shrunk with xrandr, no display to show on, and the X server going
+# away. Each ends with exit code 0 (or keeps running where it should, or 1 with no display) and
+# leaves the snapshot file whole.
 # Usage: e2e_faults.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -165,6 +166,19 @@ else
     fail "screen resized" "running after the resize: $alive; exit status $status"
   fi
 fi
+
+# No display at all, or one that does not answer: one line saying so and exit 1 at once, rather
+# than running on where nobody sees it.
+for case in "no display" "dead display"; do
+  if [ "$case" = "no display" ]; then settings=(-u DISPLAY -u WAYLAND_DISPLAY); else settings=(-u WAYLAND_DISPLAY DISPLAY=:1999); fi
+  timeout 20 env "${settings[@]}" "$app/mirthwick" 2>"$work/nodisplay.err"
+  status=$?
+  if [ "$status" = 1 ] && grep -q "no screen to show on" "$work/nodisplay.err"; then
+    echo "ok ($case): said so, exit 1"
+  else
+    fail "$case" "exit status $status"
+  fi
+done
 
 # The X server goes away: one line, exit 0, snapshot whole.
 kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=
