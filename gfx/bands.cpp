@@ -1,4 +1,4 @@
-// Banded drawing of blend lists: the caller draws the top band, one helper thread the bottom.
+// Banded drawing shared by the caller and one helper thread: blend lists and background copies.
 #include "gfx/bands.h"
 
 #include <atomic>
@@ -12,19 +12,41 @@ namespace mw {
 
 namespace {
 
-constexpr size_t BANDED_FROM = 64;  // shorter lists are not worth a hand-over
+constexpr size_t BANDED_FROM = 64;                     // shorter lists are not worth a hand-over
+constexpr int64_t BANDED_COPY_FROM = 1280 * 720;       // nor are smaller background copies
+
+// Rows top <= y < bottom of some drawing: what a band of a job does.
+using DrawRows = void (*)(const void* what, int32_t top, int32_t bottom);
+
+struct BlendList {
+  Canvas canvas;
+  const QueuedBlend* items;
+  size_t count;
+};
 
 // Every item of the list drawn into the rows top <= y < bottom of the canvas.
-void drawBand(const Canvas& canvas, const QueuedBlend* items, size_t count, int32_t top, int32_t bottom) {
+void drawBand(const void* what, int32_t top, int32_t bottom) {
+  const BlendList& list = *static_cast<const BlendList*>(what);
+  const Canvas& canvas = list.canvas;
   const Canvas band{canvas.pixels + static_cast<size_t>(top) * static_cast<size_t>(canvas.width), canvas.width,
                     bottom - top, nullptr, canvas.opaque};
-  for (size_t i = 0; i < count; ++i) {
-    if (i + 1 < count) prefetchBlend(band, items[i + 1].x, items[i + 1].y - top, *items[i + 1].image);
-    blendImage(band, items[i].x, items[i].y - top, *items[i].image);
+  for (size_t i = 0; i < list.count; ++i) {
+    if (i + 1 < list.count) prefetchBlend(band, list.items[i + 1].x, list.items[i + 1].y - top, *list.items[i + 1].image);
+    blendImage(band, list.items[i].x, list.items[i].y - top, *list.items[i].image);
   }
 }
 
-// The helper: woken for a list, it takes bands from the same counter as the caller until none is
+struct BackgroundCopy {
+  Canvas canvas;
+  const Image* desktop;
+};
+
+void copyBand(const void* what, int32_t top, int32_t bottom) {
+  const BackgroundCopy& copy = *static_cast<const BackgroundCopy*>(what);
+  copyBackgroundRect(copy.canvas, *copy.desktop, 0, top, copy.canvas.width, bottom);
+}
+
+// The helper: woken for a job, it takes bands from the same counter as the caller until none is
 // left. Whoever takes a band draws all of it, so a helper that the machine does not run soon costs
 // little: the caller takes the bands it has not begun. Started once; stopped at the program's end.
 class Helper {
@@ -43,11 +65,11 @@ class Helper {
     if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
   }
 
-  void draw(const Canvas& canvas, const QueuedBlend* items, size_t count) {
+  void draw(DrawRows rows, const void* what, int32_t height) {
     start();
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      job_ = Job{canvas, items, count};
+      job_ = Job{rows, what, height};
       next_.store(0);
       finished_ = 0;
       ++posted_;
@@ -60,21 +82,21 @@ class Helper {
   }
 
  private:
-  static constexpr int PIECES = 8;  // bands of a list, taken one at a time
+  static constexpr int PIECES = 8;  // bands of a job, taken one at a time
 
   struct Job {
-    Canvas canvas;
-    const QueuedBlend* items = nullptr;
-    size_t count = 0;
+    DrawRows rows = nullptr;
+    const void* what = nullptr;
+    int32_t height = 0;
   };
 
   // Draws bands until none is left; returns how many it drew.
   int takeBands(const Job& job) {
     int drawn = 0;
     for (int band = next_.fetch_add(1); band < PIECES; band = next_.fetch_add(1)) {
-      const int32_t top = static_cast<int32_t>(int64_t{job.canvas.height} * band / PIECES);
-      const int32_t bottom = static_cast<int32_t>(int64_t{job.canvas.height} * (band + 1) / PIECES);
-      if (top < bottom) drawBand(job.canvas, job.items, job.count, top, bottom);
+      const int32_t top = static_cast<int32_t>(int64_t{job.height} * band / PIECES);
+      const int32_t bottom = static_cast<int32_t>(int64_t{job.height} * (band + 1) / PIECES);
+      if (top < bottom) job.rows(job.what, top, bottom);
       ++drawn;
     }
     return drawn;
@@ -136,11 +158,22 @@ int setDrawingBands(int bands) {
 void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count) {
   if (canvas.pixels == nullptr || count == 0) return;
   for (size_t i = 0; i < count; ++i) markBlendImage(canvas, items[i].x, items[i].y, *items[i].image);
+  const BlendList list{canvas, items, count};
   if (bandSetting() < 2 || count < BANDED_FROM || canvas.height < 2) {
-    drawBand(canvas, items, count, 0, canvas.height);
+    drawBand(&list, 0, canvas.height);
     return;
   }
-  helper().draw(canvas, items, count);
+  helper().draw(drawBand, &list, canvas.height);
+}
+
+void copyBackgroundShared(Canvas canvas, const Image& desktop) {
+  if (canvas.pixels == nullptr) return;
+  if (bandSetting() < 2 || int64_t{canvas.width} * canvas.height < BANDED_COPY_FROM) {
+    copyBackground(canvas, desktop);
+    return;
+  }
+  const BackgroundCopy copy{canvas, &desktop};
+  helper().draw(copyBand, &copy, canvas.height);
 }
 
 }  // namespace mw

@@ -1,7 +1,8 @@
-// Many blends drawn by two processors: the frame is cut into horizontal bands, and each band runs
-// every blend of the list in the list's order, clipped to itself, so the pixels are the same as one
-// processor drawing the list in order. The bands are shared between the caller and one helper
-// thread, started at the first use and kept; with one processor the caller draws everything.
+// Drawing shared by two processors: the frame is cut into horizontal bands, and each band runs
+// every blend of a list in the list's order, clipped to itself, so the pixels are the same as one
+// processor drawing the list in order; a background copy is shared the same way. The bands are
+// shared between the caller and one helper thread, started at start-up and kept; with one
+// processor the caller draws everything.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,11 @@ struct QueuedBlend {
 // canvas. Long lists are split into bands when more than one band is allowed. Allocates nothing.
 void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count);
 
-// 2 when long lists are shared with the helper (the default when the processor has more than one
+// copyBackground(canvas, desktop), its rows shared with the helper on a large screen. Records no
+// damage, as copyBackground records none.
+void copyBackgroundShared(Canvas canvas, const Image& desktop);
+
+// 2 when long lists and large copies are shared with the helper (the default when the processor has more than one
 // core), else 1. Tests and benchmarks set it to compare; returns the setting now in use.
 int drawingBands();
 // At start-up: starts the helper now when lists will be shared, so no frame step creates it.

@@ -8,6 +8,7 @@
 
 #include "app/platform.h"
 #include "app/screen.h"
+#include "gfx/bands.h"
 #include "gfx/compositing.h"
 
 #if defined(__linux__)
@@ -136,7 +137,8 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     p.rebuilt.add(p.stamped);
   }
   if (full || p.rebuildAll || mostOf(p.rebuilt)) {
-    copyBackground(canvas, desktop);
+    // A forced whole redraw copies on one thread, the plain way the shared copy is compared with.
+    if (full) copyBackground(canvas, desktop); else copyBackgroundShared(canvas, desktop);
     p.rebuilt.markAll();
   } else {
     p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {

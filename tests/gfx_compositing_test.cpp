@@ -446,6 +446,26 @@ TEST_P(FastPaths, BandedListsEqualDrawingInOrder) {
   setDrawingBands(bandsWere);
 }
 
+// A background copy shared with the helper thread (large screens only) equals the copy on one
+// thread: desktops narrower, shorter and larger than the screen, with key pixels.
+TEST_P(FastPaths, SharedBackgroundCopyEqualsOneThread) {
+  std::mt19937 rng(26);
+  const int bandsWere = setDrawingBands(2);
+  const int32_t sw = 1280, sh = 720;
+  for (const auto& [dw, dh] : {std::pair{1280, 720}, {1000, 700}, {1300, 500}, {1500, 900}}) {
+    Image desktop = test::randomImage(rng, dw, dh, test::AlphaMix::Solid);
+    for (uint32_t& p : desktop.pixels)
+      if (rng() % 9 == 0) p = TRANSPARENT_KEY;
+    Screen shared(sw, sh), one(sw, sh);
+    shared.pixels = test::randomTarget(rng, shared.pixels.size());
+    one.pixels = shared.pixels;
+    copyBackgroundShared(shared.canvas(), desktop);
+    copyBackground(one.canvas(), desktop);
+    ASSERT_EQ(shared.pixels, one.pixels) << dw << "x" << dh;
+  }
+  setDrawingBands(bandsWere);
+}
+
 INSTANTIATE_TEST_SUITE_P(Levels, FastPaths, ::testing::Values(SimdLevel::Plain, SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2),
                          [](const auto& info) {
                            return info.param == SimdLevel::Plain    ? "Plain"
