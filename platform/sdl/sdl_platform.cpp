@@ -10,6 +10,11 @@
 #include <cstring>
 #include <thread>
 
+#if defined(__linux__)
+#include <time.h>
+#include <unistd.h>
+#endif
+
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
 #include "platform/sdl/key_map.h"
@@ -64,6 +69,33 @@ std::string noScreenReason() {
   if (display != nullptr && display[0] != '\0')
     reason += (reason.empty() ? "" : " and ") + std::string("the X display ") + display + " did not answer";
   return reason.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : reason;
+}
+
+// With MIRTHWICK_TIMING set, one line on standard error saying how long after the process
+// started its first frame was presented, for measuring start-up.
+void reportFirstFrame() {
+#if defined(__linux__)
+  const char* asked = std::getenv("MIRTHWICK_TIMING");
+  if (asked == nullptr || asked[0] == '\0') return;
+  // The process's start in clock ticks since boot: field 22 of /proc/self/stat, the 20th after
+  // the command name's closing parenthesis.
+  std::FILE* stat = std::fopen("/proc/self/stat", "r");
+  if (stat == nullptr) return;
+  char line[1024] = {};
+  const bool read = std::fgets(line, sizeof line, stat) != nullptr;
+  std::fclose(stat);
+  const char* fields = read ? std::strrchr(line, ')') : nullptr;
+  unsigned long long startTicks = 0;
+  if (fields == nullptr ||
+      std::sscanf(fields + 1, " %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu",
+                  &startTicks) != 1)
+    return;
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double started = static_cast<double>(startTicks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  const double elapsed = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 - started;
+  std::fprintf(stderr, "Mirthwick: first frame shown %.0f ms after the start\n", elapsed * 1000.0);
+#endif
 }
 
 int refreshRateOf(int display) {
@@ -330,7 +362,8 @@ void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* r
 
 void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
   if (renderer_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
-  if (!shown_) {
+  const bool first = !shown_;
+  if (first) {
     // The window appears with its first frame; until then the desktop it photographed shows.
     shown_ = true;
     SDL_ShowWindow(window_);
@@ -360,6 +393,7 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
   repaint_ = false;
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   SDL_RenderPresent(renderer_);
+  if (first) reportFirstFrame();
   // The renderer's own vsync did not hold the period: pace here alone.
   if (pacer_.presented(SDL_GetPerformanceCounter())) SDL_RenderSetVSync(renderer_, 0);
 }
