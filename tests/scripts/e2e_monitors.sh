@@ -10,38 +10,16 @@ BUILD=$(cd "${1:?build dir}" && pwd)
 W=2304 H=768
 TOP=40
 
-skip() { echo "SKIP: $*"; exit 77; }
+source "$(dirname "$0")/lib/e2e.sh"
 [ -x "$BUILD/mirthwick" ] || skip "the desktop program was not built"
-for tool in Xorg xrandr xdotool xwininfo import convert display /usr/bin/python3; do
-  command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (./dev test installs it)"
-done
+require_tools Xorg xrandr xdotool xwininfo import convert display /usr/bin/python3
 ls /usr/lib/xorg/modules/drivers/dummy_drv.so >/dev/null 2>&1 || skip "Xorg's dummy video driver is missing"
 
-WORK=$(mktemp -d)
-XORG_PID="" APP_PID=""
-cleanup() {
-  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
-  [ -n "$XORG_PID" ] && kill "$XORG_PID" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  [ -s "$WORK/app.err" ] && { echo "--- program stderr"; cat "$WORK/app.err"; }
-  exit 1
-}
-
+e2e_begin
 APP_DIR=$WORK/app
-mkdir -p "$APP_DIR"
-cp "$BUILD/mirthwick" "$APP_DIR/"
-cp -r "$BUILD/Files" "$APP_DIR/"
+copy_program "$BUILD/mirthwick" "$APP_DIR"
 SNAPSHOT=$APP_DIR/Files/Img/1.bmp
-# A runtime folder of its own: the one-instance lock there is not shared with tests running meanwhile.
-export XDG_RUNTIME_DIR=$WORK/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+own_runtime_folder
 
 cat >"$WORK/xorg.conf" <<'CONF'
 Section "ServerFlags"
@@ -73,14 +51,9 @@ CONF
 : >"$WORK/display"
 Xorg -displayfd 3 -config "$WORK/xorg.conf" -noreset -nolisten tcp -logfile "$WORK/xorg.log" \
   3>"$WORK/display" >/dev/null 2>&1 &
-XORG_PID=$!
-for _ in $(seq 100); do
-  [ -s "$WORK/display" ] && break
-  kill -0 "$XORG_PID" 2>/dev/null || break
-  sleep 0.1
-done
-[ -s "$WORK/display" ] || skip "Xorg with the dummy driver did not start ($(grep -m1 '(EE)' "$WORK/xorg.log" 2>/dev/null))"
-export DISPLAY=":$(head -n1 "$WORK/display")"
+XSERVER_PID=$!
+wait_for_display ||
+  skip "Xorg with the dummy driver did not start ($(grep -m1 '(EE)' "$WORK/xorg.log" 2>/dev/null))"
 xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0 ||
   skip "xrandr could not add a second monitor"
 # Until a client asks for the monitor list once, SDL's query of the server's current outputs still
@@ -89,16 +62,8 @@ xrandr --listmonitors >/dev/null
 [ "$(xwininfo -root | awk '/Width:/ {w=$NF} /Height:/ {h=$NF} END {print w "x" h}')" = ${W}x$H ] ||
   fail "the root window is not ${W}x$H after adding the second monitor"
 
-/usr/bin/python3 - "$WORK/desktop.ppm" $W $H <<'PY'
-import sys
-path, w, h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rows = bytearray()
-for y in range(h):
-    for x in range(w):
-        rows += bytes((x & 255, y & 255, ((x >> 8) * 29 + (y >> 8) * 71 + (x ^ y)) & 255))
-open(path, 'wb').write(b'P6\n%d %d\n255\n' % (w, h) + rows)
-PY
-display -window root "$WORK/desktop.ppm" >/dev/null 2>&1
+make_desktop 'x' 'y' '(x >> 8) * 29 + (y >> 8) * 71 + (x ^ y)'
+paint_desktop
 
 # Bytes of a rectangle of the desktop picture or of the screen, leaving out the top rows (statistics)
 # and the bottom row (the tool in hand waits at the pointer in the bottom-right corner).
@@ -114,18 +79,11 @@ run_on() {  # NAME X Y WIDTH HEIGHT OTHER_X OTHER_Y OTHER_WIDTH OTHER_HEIGHT
   xdotool mousemove $((x + w - 1)) $((y + h - 1))
   sleep 0.2
   rm -f "$SNAPSHOT"
-  (cd /tmp && SDL_AUDIODRIVER=dummy exec "$APP_DIR/mirthwick") >"$WORK/app.out" 2>"$WORK/app.err" &
-  APP_PID=$!
-  for _ in $(seq 150); do
-    xdotool search --onlyvisible --name '^Mirthwick$' >/dev/null 2>&1 && break
-    kill -0 "$APP_PID" 2>/dev/null || fail "$name: the program ended before showing its window"
-    sleep 0.1
-  done
-  local info geometry shown=""
+  start_program /tmp env SDL_AUDIODRIVER=dummy "$APP_DIR/mirthwick"
+  wait_for_window 15 "$name"
+  local geometry shown=""
   for _ in $(seq 30); do
-    info=$(xwininfo -name Mirthwick 2>/dev/null)
-    geometry=$(awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF}
-      /Height:/ {h=$NF} END {print x, y, w, h}' <<<"$info")
+    geometry=$(window_geometry)
     import -window root "$WORK/shot.png" 2>/dev/null
     if [ "$geometry" = "$x $y $w $h" ] &&
        [ "$(region "$WORK/shot.png" "$x" "$y" "$w" "$h")" = "$(region "$WORK/desktop.ppm" "$x" "$y" "$w" "$h")" ] &&
@@ -142,32 +100,8 @@ run_on() {  # NAME X Y WIDTH HEIGHT OTHER_X OTHER_Y OTHER_WIDTH OTHER_HEIGHT
   [ "$(whole "$WORK/shot.png" "$6" "$7" "$8" "$9")" = "$(whole "$WORK/desktop.ppm" "$6" "$7" "$8" "$9")" ] ||
     fail "$name: the other monitor does not show the desktop untouched"
   echo "ok: $name: the other monitor is untouched"
-  /usr/bin/python3 - "$SNAPSHOT" "$WORK/desktop.ppm" "$x" "$y" "$w" "$h" $W <<'PY' || fail "$name: snapshot"
-import struct, sys
-path, picture = sys.argv[1], sys.argv[2]
-x0, y0, w, h, full = map(int, sys.argv[3:8])
-d = open(path, 'rb').read()
-width, height = struct.unpack('<ii', d[18:26])
-if (width, height) != (w, h):
-    print('snapshot is %dx%d, not %dx%d' % (width, height, w, h)); sys.exit(1)
-ppm = open(picture, 'rb').read()
-pixels = ppm[ppm.index(b'255\n') + 4:]
-for y in range(h):
-    row = d[54 + (h - 1 - y) * w * 4: 54 + (h - y) * w * 4]
-    want = pixels[((y0 + y) * full + x0) * 3:((y0 + y) * full + x0 + w) * 3]
-    if bytes(row[i * 4 + 2 - c] for i in range(w) for c in range(3)) != want:
-        print('snapshot row %d differs from the desktop' % y); sys.exit(1)
-PY
-  echo "ok: $name: the snapshot is that monitor's ${w}x$h, pixel for pixel"
-  xdotool keydown Escape
-  for _ in $(seq 100); do
-    kill -0 "$APP_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  xdotool keyup Escape
-  kill -0 "$APP_PID" 2>/dev/null && fail "$name: Escape did not end the program"
-  wait "$APP_PID" || fail "$name: nonzero exit code"
-  APP_PID=""
+  expect_snapshot "$SNAPSHOT" 600 "$x" "$y" "$w" "$h"
+  quit_with_escape "$name: Escape"
 }
 
 run_on second 1280 0 1024 768 0 0 1280 720

@@ -9,33 +9,24 @@
 # Usage: e2e_wayland.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 SELF=$(readlink -f "$0")
-SKIP=77
-skip() { echo "SKIP: $*"; exit $SKIP; }
+source "$(dirname "$SELF")/lib/e2e.sh"
 
 # --- As root: a throwaway user runs the rest ----------------------------------------------------
 if [ -z "${MW_WORK:-}" ]; then
   BUILD=$(cd "${1:?build dir}" && pwd)
   SOURCE=$(cd "${2:?source dir}" && pwd)
   [ -x "$BUILD/mirthwick" ] || skip "the desktop program was not built"
-  for tool in sway swaybg grim wtype dbus-run-session pipewire convert /usr/bin/python3 \
-      /usr/libexec/xdg-desktop-portal /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing (./dev test installs it)"
-  done
-  WORK=$(mktemp -d)
-  chmod 755 "$WORK"
-  mkdir -p "$WORK/app"
-  cp "$BUILD/mirthwick" "$WORK/app/"
-  cp -r "$BUILD/Files" "$WORK/app/"
-  rm -f "$WORK/app/Files/Img/1.bmp"
-  RUN_AS=()
-  USER_MADE=""
-  cleanup_root() {
+  require_tools sway swaybg grim wtype dbus-run-session pipewire convert /usr/bin/python3 \
+    /usr/libexec/xdg-desktop-portal /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk
+  RUN_AS=() USER_MADE=""
+  on_cleanup() {
     # The portal's fixed file, should a failed run have left it, would stop every later portal.
     [ -n "$USER_MADE" ] && [ "$(stat -c %U /tmp/out.png 2>/dev/null)" = "$USER_MADE" ] && rm -f /tmp/out.png
     [ -n "$USER_MADE" ] && userdel "$USER_MADE" >/dev/null 2>&1
-    rm -rf "$WORK"
   }
-  trap cleanup_root EXIT
+  e2e_begin
+  chmod 755 "$WORK"
+  copy_program "$BUILD/mirthwick" "$WORK/app"
   if [ "$(id -u)" -eq 0 ]; then
     USER_MADE="mwway$$"
     useradd --no-create-home --home-dir "$WORK/home" --shell /bin/bash "$USER_MADE" >/dev/null 2>&1 ||
@@ -51,41 +42,23 @@ if [ -z "${MW_WORK:-}" ]; then
 fi
 
 # --- As the user ---------------------------------------------------------------------------------
-WORK=$MW_WORK
+e2e_begin "$MW_WORK"
 APP=$WORK/app/mirthwick
 W=1280 H=720
 PIDS=()
-APP_PID=""
-cleanup() {
-  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  [ -s "$WORK/app.err" ] && { echo "--- program stderr"; cat "$WORK/app.err"; }
+on_cleanup() { for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done; }
+on_fail() {
   [ -s "$WORK/app.out" ] && { echo "--- program stdout"; tail -n 40 "$WORK/app.out"; }
   [ -s "$WORK/sway.log" ] && { echo "--- sway log (end)"; tail -n 15 "$WORK/sway.log"; }
   [ -s "$WORK/portal.log" ] && { echo "--- portal log (end)"; tail -n 15 "$WORK/portal.log"; }
-  exit 1
+  return 0
 }
 
 # Two wallpapers: every pixel's colour from its position (shifted for the second), so a shifted,
 # swapped or scaled picture cannot match by chance.
 picture() {  # FILE SEED
-  /usr/bin/python3 - "$WORK/$1.ppm" $W $H "$2" <<'PY'
-import sys
-path, w, h, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
-rows = bytearray()
-for y in range(h):
-    for x in range(w):
-        rows += bytes(((x + seed) & 255, (y * 3 + seed) & 255, (((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y + seed)) & 255))
-open(path, 'wb').write(b'P6\n%d %d\n255\n' % (w, h) + rows)
-PY
-  convert "$WORK/$1.ppm" "$WORK/$1.png" || fail "could not write the wallpaper $1"
+  make_picture "$WORK/$1.ppm" $W $H "x + $2" "y * 3 + $2" "((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y + $2)" &&
+    convert "$WORK/$1.ppm" "$WORK/$1.png" || fail "could not write the wallpaper $1"
 }
 picture wall1 0
 picture wall2 97
@@ -133,8 +106,7 @@ start_session() {  # OUTPUTS PORTAL CONFIG
 
 start_app() {  # [ENV...]: the program as a Wayland client, from another folder
   rm -f "$WORK/app/Files/Img/1.bmp"
-  (cd /tmp && exec env "$@" SDL_AUDIODRIVER=dummy ${MW_WRAP:-} "$APP") >"$WORK/app.out" 2>"$WORK/app.err" &
-  APP_PID=$!
+  start_program /tmp env "$@" SDL_AUDIODRIVER=dummy ${MW_WRAP:-} "$APP"
   # The window appears after the photograph; keys sent in its first half second may be lost.
   for _ in $(seq 100); do
     [ -f "$WORK/app/Files/Img/1.bmp" ] && break
@@ -147,7 +119,7 @@ start_app() {  # [ENV...]: the program as a Wayland client, from another folder
 
 # Escape held across frames. The headless seat has no keyboard until wtype makes a virtual one,
 # and SDL 2.26 may crash on a key that arrives in the keyboard's first moments: wtype waits first.
-quit_with_escape() {  # WHAT
+wtype_escape() {  # WHAT: Escape ends the program with exit code 0
   for _ in $(seq 5); do
     wtype -s 800 -P Escape -s 400 -p Escape 2>/dev/null
     for _ in $(seq 20); do
@@ -155,12 +127,7 @@ quit_with_escape() {  # WHAT
       sleep 0.1
     done
   done
-  kill -0 "$APP_PID" 2>/dev/null && fail "$1: still running after Escape"
-  wait "$APP_PID"
-  local rc=$?
-  APP_PID=""
-  [ "$rc" -eq 0 ] || fail "$1: exit code $rc"
-  echo "ok: $1: Escape ends the program with exit code 0"
+  expect_exit 1 "$1: Escape"
 }
 
 stop_session() {
@@ -271,7 +238,7 @@ xwayland disable"
   expect_window_on HEADLESS-1 "scale 1"
   expect_size $W $H
   [ -e /tmp/out.png ] && [ "$(stat -c %U /tmp/out.png)" = "$(id -un)" ] && fail "the portal's picture was left behind"
-  quit_with_escape "scale 1"
+  wtype_escape "scale 1"
   stop_session
 
   # Scale 2: a 1280 x 720 output of 640 x 360 desktop units; the frame has every physical pixel.
@@ -306,7 +273,7 @@ sys.exit(0 if abs(cx - 660) <= 40 and abs(cy - 385) <= 40 else 1)
 PY
   echo "ok: scale 2: a click lands where the pointer is"
   expect_size $W $H
-  quit_with_escape "scale 2"
+  wtype_escape "scale 2"
   stop_session
 
   # Two outputs: the program covers the first, the second keeps its wallpaper.
@@ -324,7 +291,7 @@ xwayland disable"
   [ "$(convert "$WORK/second.png" -depth 8 rgb:- | md5sum)" = "$(convert "$WORK/wall2.png" -depth 8 rgb:- | md5sum)" ] ||
     fail "two outputs: the second output does not show its own wallpaper untouched"
   echo "ok: two outputs, the second untouched"
-  quit_with_escape "two outputs"
+  wtype_escape "two outputs"
   stop_session
   exit 0
 fi
@@ -361,10 +328,10 @@ PY
 }
 start_app DISPLAY="$SWAY_DISPLAY"
 expect_black_with_reason "Wayland client, no portal" "no screenshot portal" no-portal
-quit_with_escape "no portal"
+wtype_escape "no portal"
 # The same as an X11 client of XWayland: its root reads black, so it is not taken for the desktop.
 start_app -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY="$SWAY_DISPLAY"
 expect_black_with_reason "XWayland client, no portal" "XWayland" xwayland-no-portal
-quit_with_escape "XWayland client"
+wtype_escape "XWayland client"
 stop_session
 exit 0

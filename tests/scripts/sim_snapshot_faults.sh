@@ -7,34 +7,29 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 sim=$build/mirthwick-sim
-[ -x "$sim" ] || { echo "SKIP: $sim is not built"; exit 0; }
+source "$(dirname "$0")/lib/e2e.sh"
+[ -x "$sim" ] || skip "$sim is not built"
 
-work=$(mktemp -d)
 mounted=
-cleanup() {
-  [ -n "$mounted" ] && umount "$mounted" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-chmod 755 "$work"
-mkdir -m 777 "$work/out"  # the dumps, writable by whichever user runs
-failures=0
-fail() { echo "FAIL ($1): $2"; sed 's/^/  stderr: /' "$work/err" 2>/dev/null; failures=$((failures + 1)); }
+on_cleanup() { [ -n "$mounted" ] && umount "$mounted" 2>/dev/null; }
+e2e_begin
+chmod 755 "$WORK"
+mkdir -m 777 "$WORK/out"  # the dumps, writable by whichever user runs
 
 # A hammer blow, then Enter: the desktop must still be there (damaged: nothing to restore from).
 script='move 100 100
 step
-dump '"$work"'/out/before.json
+dump '"$WORK"'/out/before.json
 click 100 100
 keydown enter
 step 2
 keyup enter
-dump '"$work"'/out/after.json
+dump '"$WORK"'/out/after.json
 '
 
 # prepare NAME: a private copy of the program beside its own Files/, with an old photo in it.
 prepare() {
-  local dir=$work/$1
+  local dir=$WORK/$1
   mkdir -p "$dir/Files/Img" "$dir/Files/Sound"
   cp "$sim" "$dir/"
   cp "$build"/Files/Img/*.bmp "$dir/Files/Img/" 2>/dev/null
@@ -50,24 +45,24 @@ prepare() {
 check() {
   local name=$1 dir=$2 status=$3 want=$4
   local said leftovers
-  said=$(grep -c "Enter cannot restore the desktop" "$work/err")
+  said=$(grep -c "Enter cannot restore the desktop" "$WORK/err")
   leftovers=$(find "$dir/Files/Img" -name '1.bmp.*' | wc -l)
-  if [ "$status" != 0 ]; then fail "$name" "exit status $status"; return; fi
-  if [ "$said" != "$want" ]; then fail "$name" "the message came $said times, not $want"; return; fi
+  if [ "$status" != 0 ]; then fail_case "$name" "exit status $status" "$WORK/err"; return; fi
+  if [ "$said" != "$want" ]; then fail_case "$name" "the message came $said times, not $want" "$WORK/err"; return; fi
   if [ "$want" = 1 ] && [ "$(cat "$dir/Files/Img/1.bmp")" != "old photo" ]; then
-    fail "$name" "the old photo was changed"; return
+    fail_case "$name" "the old photo was changed" "$WORK/err"; return
   fi
-  if [ "$leftovers" != 0 ]; then fail "$name" "$leftovers temporary files left"; return; fi
+  if [ "$leftovers" != 0 ]; then fail_case "$name" "$leftovers temporary files left" "$WORK/err"; return; fi
   for dump in before after; do
-    if ! grep -q '"width": 320' "$work/out/$dump.json" 2>/dev/null; then fail "$name" "no desktop $dump Enter"; return; fi
+    if ! grep -q '"width": 320' "$WORK/out/$dump.json" 2>/dev/null; then fail_case "$name" "no desktop $dump Enter" "$WORK/err"; return; fi
   done
   echo "ok ($name): exit 0, message said $want time(s), photo shown before and after Enter"
 }
 
 run() {  # run DIR [command prefix...]: the simulator of DIR on the script
   local dir=$1; shift
-  rm -f "$work/out/before.json" "$work/out/after.json"
-  printf '%s' "$script" | "$@" "$dir/mirthwick-sim" --screen 320x200 --seed 3 --data "$dir" - 2>"$work/err" >/dev/null
+  rm -f "$WORK/out/before.json" "$WORK/out/after.json"
+  printf '%s' "$script" | "$@" "$dir/mirthwick-sim" --screen 320x200 --seed 3 --data "$dir" - 2>"$WORK/err" >/dev/null
 }
 
 # 1. Read-only Files/Img, as a user who is not root (root writes anyway).
@@ -108,13 +103,13 @@ check "file-size limit" "$dir" $? 1
 # 4. A link at the snapshot's name: replaced by the program's own file, its target untouched.
 dir=$(prepare link)
 rm "$dir/Files/Img/1.bmp"
-printf 'victim' >"$work/victim"
-ln -s "$work/victim" "$dir/Files/Img/1.bmp"
+printf 'victim' >"$WORK/victim"
+ln -s "$WORK/victim" "$dir/Files/Img/1.bmp"
 run "$dir"
 status=$?
-if [ "$(cat "$work/victim")" != victim ] || [ -L "$dir/Files/Img/1.bmp" ]; then
-  fail "link" "the link was followed or kept"
+if [ "$(cat "$WORK/victim")" != victim ] || [ -L "$dir/Files/Img/1.bmp" ]; then
+  fail_case "link" "the link was followed or kept" "$WORK/err"
 else
   check "link at the snapshot's name" "$dir" $status 0
 fi
-exit $((failures > 0))
+finish_cases
