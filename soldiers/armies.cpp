@@ -1,6 +1,7 @@
 // The two armies: start-up state, placing a soldier and advancing an animation record.
 #include "soldiers/armies.h"
 
+#include "gfx/images.h"
 #include "world/world.h"
 
 namespace mw {
@@ -61,16 +62,6 @@ void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t m
   s.tick = 0;
 }
 
-void advanceAnimation(Soldier& record) {
-  SpriteSheet* sheet = record.sheet;
-  if (sheet == nullptr) return;
-  // The sheet is shared by the whole army; the value is read back at once by this record.
-  sheet->ticksPerFrame = record.frameTime;
-  record.tick = record.tick + 1;
-  if (record.tick >= sheet->ticksPerFrame) {
-    record.frame = sheet->frameCount > 0 ? (record.frame + 1) % sheet->frameCount : 0;
-    record.tick = 0;
-  }
-}
+void advanceAnimation(Soldier& record) { stepAnimation(record.sheet, record.frameTime, record.frame, record.tick); }
 
 }  // namespace mw

@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
+#include "gfx/images.h"
 #include "soldiers/combat.h"
 #include "soldiers/armies.h"
 #include "world/world.h"
@@ -19,17 +20,8 @@ constexpr int32_t FIRE_HIT_BOX[4] = {8, 8, 8, 0};
 
 int32_t fireTicks(const World& world) { return static_cast<int32_t>(world.fireFrameTime); }
 
-// One animation step of a flame: the sheet's frame time is rewritten, then the tick counts up.
-void animate(Fire& fire, int32_t ticksPerFrame) {
-  SpriteSheet* sheet = fire.sheet;
-  if (sheet == nullptr) return;
-  sheet->ticksPerFrame = ticksPerFrame;
-  fire.frameTick = fire.frameTick + 1;
-  if (fire.frameTick >= sheet->ticksPerFrame) {
-    fire.frame = sheet->frameCount > 0 ? (fire.frame + 1) % sheet->frameCount : 0;
-    fire.frameTick = 0;
-  }
-}
+// One animation step of a flame.
+void animate(Fire& fire, int32_t ticksPerFrame) { stepAnimation(fire.sheet, ticksPerFrame, fire.frame, fire.frameTick); }
 
 // A flame's current frame with its corner at (x + 45, y - 10); no picture when the record names no
 // frame of its sheet.
