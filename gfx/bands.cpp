@@ -2,6 +2,7 @@
 #include "gfx/bands.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr size_t BANDED_FROM = 64;                     // shorter lists are not worth a hand-over
 constexpr int64_t BANDED_COPY_FROM = 1280 * 720;       // nor are smaller background copies
+
+std::atomic<int> helperPauseMicroseconds{0};
 
 // Rows top <= y < bottom of some drawing: what a band of a job does.
 using DrawRows = void (*)(const void* what, int32_t top, int32_t bottom);
@@ -48,7 +51,10 @@ void copyBand(const void* what, int32_t top, int32_t bottom) {
 
 // The helper: woken for a job, it takes bands from the same counter as the caller until none is
 // left. Whoever takes a band draws all of it, so a helper that the machine does not run soon costs
-// little: the caller takes the bands it has not begun. Started once; stopped at the program's end.
+// little: the caller takes the bands it has not begun. The counter carries the job's number, so a
+// helper that wakes only after the caller has finished that job alone and posted the next one
+// takes nothing of the next (whose data its copy of the old job does not describe). Started once;
+// stopped at the program's end.
 class Helper {
  public:
   ~Helper() {
@@ -70,12 +76,12 @@ class Helper {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       job_ = Job{rows, what, height};
-      next_.store(0);
-      finished_ = 0;
       ++posted_;
+      next_.store(posted_ << BAND_BITS);
+      finished_ = 0;
     }
     wake_.notify_one();
-    const int mine = takeBands(job_);
+    const int mine = takeBands(job_, posted_);
     std::unique_lock<std::mutex> lock(mutex_);
     finished_ += mine;
     done_.wait(lock, [&] { return finished_ == PIECES; });
@@ -83,6 +89,7 @@ class Helper {
 
  private:
   static constexpr int PIECES = 8;  // bands of a job, taken one at a time
+  static constexpr int BAND_BITS = 8;
 
   struct Job {
     DrawRows rows = nullptr;
@@ -90,16 +97,21 @@ class Helper {
     int32_t height = 0;
   };
 
-  // Draws bands until none is left; returns how many it drew.
-  int takeBands(const Job& job) {
+  // Draws bands of job number `number` until none is left or another job has been posted;
+  // returns how many it drew.
+  int takeBands(const Job& job, uint64_t number) {
     int drawn = 0;
-    for (int band = next_.fetch_add(1); band < PIECES; band = next_.fetch_add(1)) {
+    uint64_t taken = next_.load();
+    for (;;) {
+      if ((taken >> BAND_BITS) != number || (taken & ((1u << BAND_BITS) - 1)) >= PIECES) return drawn;
+      if (!next_.compare_exchange_weak(taken, taken + 1)) continue;  // taken now holds the counter
+      const int band = static_cast<int>(taken & ((1u << BAND_BITS) - 1));
       const int32_t top = static_cast<int32_t>(int64_t{job.height} * band / PIECES);
       const int32_t bottom = static_cast<int32_t>(int64_t{job.height} * (band + 1) / PIECES);
       if (top < bottom) job.rows(job.what, top, bottom);
       ++drawn;
+      taken = next_.load();
     }
-    return drawn;
   }
 
   void run() {
@@ -113,7 +125,9 @@ class Helper {
         seen = posted_;
         job = job_;
       }
-      const int drawn = takeBands(job);
+      if (const int pause = helperPauseMicroseconds.load(); pause > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(pause));
+      const int drawn = takeBands(job, seen);
       {
         std::lock_guard<std::mutex> lock(mutex_);
         finished_ += drawn;
@@ -126,7 +140,7 @@ class Helper {
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   Job job_;
-  std::atomic<int> next_{PIECES};
+  std::atomic<uint64_t> next_{0};  // the job's number, then its next band in the low bits
   uint64_t posted_ = 0;
   int finished_ = 0;
   bool stop_ = false;
@@ -145,6 +159,8 @@ int& bandSetting() {
 }  // namespace
 
 int drawingBands() { return bandSetting(); }
+
+void setHelperPause(int microseconds) { helperPauseMicroseconds.store(microseconds); }
 
 void prepareDrawingBands() {
   if (bandSetting() == 2) helper().start();

@@ -32,5 +32,7 @@ int drawingBands();
 // At start-up: starts the helper now when lists will be shared, so no frame step creates it.
 void prepareDrawingBands();
 int setDrawingBands(int bands);
+// Tests: the helper waits this long after taking each job, so that the caller finishes jobs alone.
+void setHelperPause(int microseconds);
 
 }  // namespace mw
