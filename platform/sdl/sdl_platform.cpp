@@ -308,11 +308,11 @@ void SdlPlatform::setPresentation(bool windowed) {
     SDL_SetWindowSize(window_, screen_.w > 0 ? screen_.w : textureWidth_, screen_.h > 0 ? screen_.h : textureHeight_);
     SDL_SetWindowPosition(window_, screen_.x, screen_.y);
   } else if (!videoDriverIs("x11") || x11WindowManagerRunning(window_)) {
-    // Covers the display at its current mode: no mode change.
+    // Covers the display at its current mode: no mode change. With no window manager on X11 the
+    // borderless window covers the monitor already, and a request for full screen would go
+    // unanswered while SDL waits a tenth of a second for the answer.
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
-  // With no window manager on X11 the borderless window already covers the monitor, and a
-  // request for full screen would go unanswered while SDL waits a tenth of a second for it.
   // A new texture for the new presentation, and the present interval measured anew.
   if (texture_) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
