@@ -46,20 +46,24 @@ void placeSoldier(World& world, ArmyId id, bool flame, int32_t mouseX, int32_t m
   s.x = static_cast<float>(mouseX - 45);
   s.y = static_cast<float>(mouseY + 20);
   s.health = 10;
-  s.target = NO_TARGET;
-  s.hasTarget = 0;
-  s.wandering = 0;
+  forgetTarget(s);  // no target, not engaged, standing at frame 0
   s.dead = 0;
   s.struck = 0;
   army.swings[n].frame = 0;
   s.flameSoldier = flame ? 1 : 0;
   s.facing = facing;
-  s.frame = 0;
-  s.vx = 0.0f;
-  s.vy = 0.0f;
-  s.engaged = 0;
   s.woundTimer = 0;
   s.tick = 0;
+}
+
+void forgetTarget(Soldier& s) {
+  s.hasTarget = 0;
+  s.engaged = 0;
+  s.frame = 0;
+  s.wandering = 0;
+  s.vx = 0.0f;
+  s.vy = 0.0f;
+  s.target = NO_TARGET;
 }
 
 void advanceAnimation(Soldier& record) { stepAnimation(record.sheet, record.frameTime, record.frame, record.tick); }

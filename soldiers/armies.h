@@ -17,6 +17,8 @@ void resetArmy(Army& army);
 void resetRedRecords(World& world);
 // Appends one soldier placed with the mouse at (mouseX, mouseY); a full army places nothing.
 void placeSoldier(World& world, ArmyId army, bool flame, int32_t mouseX, int32_t mouseY, uint8_t facing);
+// A soldier gives up its target: no target, not engaged, not wandering, standing at frame 0.
+void forgetTarget(Soldier& s);
 // One step of an animation record: its frame time becomes its sheet's ticks per frame, then the
 // tick counts up and the frame moves on when the tick reaches it.
 void advanceAnimation(Soldier& record);

@@ -114,16 +114,6 @@ void removalPass(World& world, ArmyId id, bool toolPoint) {
   }
 }
 
-void forgetTarget(Soldier& e) {
-  e.hasTarget = 0;
-  e.engaged = 0;
-  e.frame = 0;
-  e.wandering = 0;
-  e.vx = 0.0f;
-  e.vy = 0.0f;
-  e.target = NO_TARGET;
-}
-
 // Slot `from` moves into slot `to`. Animation ticks, wound time, frame time, the dead and struck
 // flags, the bar length and the swing record's own timing and position stay with the slot.
 void moveSlot(Army& army, int32_t from, int32_t to) {
