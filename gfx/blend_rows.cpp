@@ -72,6 +72,16 @@ inline void prefetchSpans(const uint32_t* dst, ptrdiff_t dstStride, const uint16
   }
 }
 
+// A row's span first <= c < end widened to a whole number of groups of `group` pixels lying in
+// c0 <= c < c1: its first column, or -1 when the clipped row is narrower than that. On an opaque
+// target the columns added change nothing, as their source alpha is 0, and whole groups need no
+// tail loop.
+inline int32_t groupsStart(int32_t first, int32_t end, int32_t c0, int32_t c1, int32_t group, int32_t& width) {
+  width = (end - first + group - 1) / group * group;
+  if (width > c1 - c0) return -1;
+  return first < c1 - width ? first : c1 - width;
+}
+
 // blendSpans on top of a row kernel.
 template <void (*Row)(uint32_t*, const uint32_t*, int32_t)>
 inline void spansWith(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
@@ -167,7 +177,19 @@ void blendRectSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrd
 
 void blendSpansSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
                     const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
-  spansWith<blendRowSse2>(dst, dstStride, src, srcStride, spans, c0, c1, rows);
+  prefetchSpans(dst, dstStride, spans, c0, c1, rows);
+  for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride, spans += 2) {
+    const int32_t first = spans[0] > c0 ? spans[0] : c0;
+    const int32_t end = spans[1] < c1 ? spans[1] : c1;
+    if (first >= end) continue;
+    int32_t width = 0;
+    const int32_t start = groupsStart(first, end, c0, c1, 4, width);
+    if (start < 0) {
+      blendRowSse2(dst + (first - c0), src + (first - c0), end - first);
+      continue;
+    }
+    for (int32_t i = start - c0; i < start - c0 + width; i += 4) blendGroup4(dst + i, src + i);
+  }
 }
 
 void blendSolidSse2(uint32_t* dst, const uint32_t* src, int32_t n) {
@@ -264,10 +286,27 @@ MIRTHWICK_AVX2 void blendRectAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint
 MIRTHWICK_AVX2 void blendSpansAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
                                    const uint16_t* spans, int32_t c0, int32_t c1, int32_t rows) {
   prefetchSpans(dst, dstStride, spans, c0, c1, rows);
+  const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(OPAQUE));
   for (int32_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride, spans += 2) {
     const int32_t first = spans[0] > c0 ? spans[0] : c0;
     const int32_t end = spans[1] < c1 ? spans[1] : c1;
-    if (first < end) blendRowAvx2(dst + (first - c0), src + (first - c0), end - first);
+    if (first >= end) continue;
+    int32_t width = 0;
+    const int32_t start = groupsStart(first, end, c0, c1, 8, width);
+    if (start < 0) {
+      blendRowAvx2(dst + (first - c0), src + (first - c0), end - first);
+      continue;
+    }
+    // The target is opaque: a group of alpha 0 blends to what is there, so only solid groups are
+    // told apart (a plain store, without reading the target).
+    for (int32_t i = start - c0; i < start - c0 + width; i += 8) {
+      const __m256i s = load8(src + i);
+      if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(s, alphaMask), alphaMask)) == -1) {
+        store8(dst + i, s);
+      } else {
+        store8(dst + i, blend8(s, load8(dst + i)));
+      }
+    }
   }
 }
 

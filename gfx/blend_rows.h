@@ -30,8 +30,9 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t n);
 // src + r * srcStride.
 void blendRect(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, int32_t n, int32_t rows);
 // blendRect over the columns c0 <= c < c1 of each row, further narrowed to that row's span in
-// spans (first and one past the last column, two values a row); columns outside a row's span are
-// left unwritten. dst and src point at column c0 of the block's first row.
+// spans (first and one past the last column, two values a row), onto an opaque target. The source
+// alpha is 0 outside each row's span, so every target pixel outside it keeps its value (the
+// kernels may store that same value back). dst and src point at column c0 of the block's first row.
 void blendSpans(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride, const uint16_t* spans,
                 int32_t c0, int32_t c1, int32_t rows);
 // Blends src[i] over dst[i] only where the source alpha exceeds 250 (the solid strokes of a

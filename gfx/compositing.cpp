@@ -33,6 +33,16 @@ Span onArea(int64_t x, int64_t y, int64_t w, int64_t h, int64_t areaW, int64_t a
   return Span{std::max<int64_t>(0, -x), std::min(areaW - x, w), std::max<int64_t>(0, -y), std::min(areaH - y, h)};
 }
 
+bool spansKnown(const Image& image) { return image.visibleSpans.size() == static_cast<size_t>(image.height) * 2; }
+
+// The part of span s that blendImage can change: on an opaque canvas, where the picture's spans
+// are known, only its visible box.
+Span changedBy(const Canvas& canvas, const Image& image, Span s) {
+  if (!canvas.opaque || !spansKnown(image)) return s;
+  return Span{std::max<int64_t>(s.c0, image.visibleLeft), std::min<int64_t>(s.c1, image.visibleRight),
+              std::max<int64_t>(s.r0, image.visibleTop), std::min<int64_t>(s.r1, image.visibleBottom)};
+}
+
 void storeIfOnCanvas(Canvas canvas, int64_t x, int64_t y, uint32_t colour) {
   if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
   canvas.pixels[y * canvas.width + x] = colour;
@@ -116,13 +126,16 @@ void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image) {
 
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
-  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  const Span clip = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  const Span s = changedBy(canvas, image, clip);
   if (s.empty()) return;
-  if (canvas.opaque && image.visibleSpans.size() == static_cast<size_t>(image.height) * 2) {
-    // On an opaque canvas a pixel of alpha 0 changes nothing: only each row's visible span is blended.
-    blendSpans(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
-               image.pixels.data() + s.r0 * image.width + s.c0, image.width, image.visibleSpans.data() + s.r0 * 2, static_cast<int32_t>(s.c0),
-               static_cast<int32_t>(s.c1), static_cast<int32_t>(s.r1 - s.r0));
+  if (canvas.opaque && spansKnown(image)) {
+    // On an opaque canvas a pixel of alpha 0 changes nothing: only each row's visible span is
+    // blended, in the visible rows. The kernel is given every column on the canvas, to round
+    // spans out to whole groups.
+    blendSpans(canvas.pixels + (y + s.r0) * canvas.width + x + clip.c0, canvas.width,
+               image.pixels.data() + s.r0 * image.width + clip.c0, image.width, image.visibleSpans.data() + s.r0 * 2,
+               static_cast<int32_t>(clip.c0), static_cast<int32_t>(clip.c1), static_cast<int32_t>(s.r1 - s.r0));
   } else {
     blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
               image.pixels.data() + s.r0 * image.width + s.c0, image.width, static_cast<int32_t>(s.c1 - s.c0),
@@ -133,16 +146,16 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
 
 void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
-  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  const Span s = changedBy(canvas, image, onArea(x, y, image.width, image.height, canvas.width, canvas.height));
   if (s.empty()) return;
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
 void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
-  const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
+  const Span s = changedBy(canvas, image, onArea(x, y, image.width, image.height, canvas.width, canvas.height));
   if (s.empty()) return;
-  const bool spans = image.visibleSpans.size() == static_cast<size_t>(image.height) * 2;
+  const bool spans = spansKnown(image);
   for (int64_t r = s.r0; r < s.r1; ++r) {
     int64_t first = s.c0, end = s.c1;
     if (spans) {

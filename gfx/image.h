@@ -37,9 +37,13 @@ struct Image {
   // none), set by findVisibleSpans; empty when not known. Whoever changes the pixels afterwards
   // clears it.
   std::vector<uint16_t> visibleSpans;
+  // With visibleSpans: the smallest box holding every visible pixel, columns left <= c < right and
+  // rows top <= r < bottom (all 0 when none is visible).
+  int32_t visibleLeft = 0, visibleTop = 0, visibleRight = 0, visibleBottom = 0;
 };
 
-// Fills image.visibleSpans from its pixels (left empty for pictures wider than 65535).
+// Fills image.visibleSpans and the visible box from its pixels (spans left empty for pictures wider
+// than 65535).
 void findVisibleSpans(Image& image);
 
 // A horizontal strip cut into equal frames.

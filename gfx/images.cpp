@@ -51,16 +51,29 @@ void findVisibleSpans(Image& image) {
       image.pixels.size() < static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
     return;
   image.visibleSpans.resize(static_cast<size_t>(image.height) * 2);
+  int32_t left = image.width, right = 0, top = image.height, bottom = 0;
   for (int32_t y = 0; y < image.height; ++y) {
     const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * image.width;
     int32_t first = 0;
     int32_t end = image.width;
     while (first < end && (row[first] >> 24) == 0) ++first;
     while (end > first && (row[end - 1] >> 24) == 0) --end;
-    if (first == end) first = end = 0;
+    if (first == end) {
+      first = end = 0;
+    } else {
+      left = std::min(left, first);
+      right = std::max(right, end);
+      top = std::min(top, y);
+      bottom = y + 1;
+    }
     image.visibleSpans[static_cast<size_t>(y) * 2] = static_cast<uint16_t>(first);
     image.visibleSpans[static_cast<size_t>(y) * 2 + 1] = static_cast<uint16_t>(end);
   }
+  if (left >= right) left = right = top = bottom = 0;
+  image.visibleLeft = left;
+  image.visibleTop = top;
+  image.visibleRight = right;
+  image.visibleBottom = bottom;
 }
 
 bool loadImageResource(Image& out, int32_t number) {

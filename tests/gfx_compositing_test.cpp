@@ -399,6 +399,15 @@ TEST(Compositing, VisibleSpansOfEachRow) {
   picture.pixels[3 * 6 + 4] = 0xFF123456u;  // row 2 stays clear
   findVisibleSpans(picture);
   EXPECT_EQ(picture.visibleSpans, (std::vector<uint16_t>{2, 3, 0, 6, 0, 0, 4, 5}));
+  EXPECT_EQ((std::vector<int32_t>{picture.visibleLeft, picture.visibleTop, picture.visibleRight, picture.visibleBottom}),
+            (std::vector<int32_t>{0, 0, 6, 4}));
+  picture.pixels[1 * 6 + 0] = picture.pixels[1 * 6 + 5] = picture.pixels[3 * 6 + 4] = 0x00FFFFFFu;
+  findVisibleSpans(picture);  // only column 2 of row 0 is left
+  EXPECT_EQ((std::vector<int32_t>{picture.visibleLeft, picture.visibleTop, picture.visibleRight, picture.visibleBottom}),
+            (std::vector<int32_t>{2, 0, 3, 1}));
+  picture.pixels[2] = 0x00FFFFFFu;
+  findVisibleSpans(picture);  // nothing visible: an empty box
+  EXPECT_EQ(picture.visibleRight - picture.visibleLeft, 0);
 }
 
 // A list of blends drawn in bands shared with the helper thread gives the same pixels and the same
