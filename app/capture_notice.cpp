@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "gfx/bands.h"
 #include "gfx/compositing.h"
 
 namespace mw {
@@ -40,6 +41,7 @@ void drawCaptureNotice(Canvas canvas, const BitmapFont& font, uint64_t frame) {
   const int64_t x1 = std::min<int64_t>(canvas.width, x0 + bandWidth);
   const int64_t y0 = std::max<int64_t>(0, top - NOTICE_MARGIN);
   const int64_t y1 = std::min<int64_t>(canvas.height, top + textHeight + NOTICE_MARGIN);
+  drawDeferredFirst(canvas);
   for (int64_t y = y0; y < y1; ++y) {
     std::fill(canvas.pixels + y * canvas.width + x0, canvas.pixels + y * canvas.width + x1, NOTICE_BAND);
   }

@@ -1,11 +1,13 @@
 // Banded drawing shared by the caller and one helper thread: blend lists and background copies.
 #include "gfx/bands.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "gfx/compositing.h"
 
@@ -15,6 +17,16 @@ namespace {
 
 constexpr size_t BANDED_FROM = 64;                     // shorter lists are not worth a hand-over
 constexpr int64_t BANDED_COPY_FROM = 1280 * 720;       // nor are smaller background copies
+constexpr int SHARED_PIECES = 8;                       // bands of a shared list or copy
+constexpr int BAND_BITS = 8;                           // a job has at most 255 bands
+constexpr uint64_t BAND_MASK = (1u << BAND_BITS) - 1;
+constexpr int64_t CACHE_BAND_PIXELS = 128 * 1024;      // a deferred band: half a megabyte of frame
+
+// Rows top <= y < bottom of band number `band` of `pieces` over `height` rows.
+std::pair<int32_t, int32_t> bandRows(int32_t height, int pieces, int band) {
+  return {static_cast<int32_t>(int64_t{height} * band / pieces),
+          static_cast<int32_t>(int64_t{height} * (band + 1) / pieces)};
+}
 
 std::atomic<int> helperPauseMicroseconds{0};
 
@@ -71,11 +83,11 @@ class Helper {
     if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
   }
 
-  void draw(DrawRows rows, const void* what, int32_t height) {
+  void draw(DrawRows rows, const void* what, int32_t height, int pieces) {
     start();
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      job_ = Job{rows, what, height};
+      job_ = Job{rows, what, height, pieces};
       ++posted_;
       next_.store(posted_ << BAND_BITS);
       finished_ = 0;
@@ -84,17 +96,15 @@ class Helper {
     const int mine = takeBands(job_, posted_);
     std::unique_lock<std::mutex> lock(mutex_);
     finished_ += mine;
-    done_.wait(lock, [&] { return finished_ == PIECES; });
+    done_.wait(lock, [&] { return finished_ == job_.pieces; });
   }
 
  private:
-  static constexpr int PIECES = 8;  // bands of a job, taken one at a time
-  static constexpr int BAND_BITS = 8;
-
   struct Job {
     DrawRows rows = nullptr;
     const void* what = nullptr;
     int32_t height = 0;
+    int pieces = 0;  // bands of the job, taken one at a time
   };
 
   // Draws bands of job number `number` until none is left or another job has been posted;
@@ -103,11 +113,10 @@ class Helper {
     int drawn = 0;
     uint64_t taken = next_.load();
     for (;;) {
-      if ((taken >> BAND_BITS) != number || (taken & ((1u << BAND_BITS) - 1)) >= PIECES) return drawn;
+      if ((taken >> BAND_BITS) != number || static_cast<int>(taken & BAND_MASK) >= job.pieces) return drawn;
       if (!next_.compare_exchange_weak(taken, taken + 1)) continue;  // taken now holds the counter
-      const int band = static_cast<int>(taken & ((1u << BAND_BITS) - 1));
-      const int32_t top = static_cast<int32_t>(int64_t{job.height} * band / PIECES);
-      const int32_t bottom = static_cast<int32_t>(int64_t{job.height} * (band + 1) / PIECES);
+      const int band = static_cast<int>(taken & BAND_MASK);
+      const auto [top, bottom] = bandRows(job.height, job.pieces, band);
       if (top < bottom) job.rows(job.what, top, bottom);
       ++drawn;
       taken = next_.load();
@@ -173,23 +182,99 @@ int setDrawingBands(int bands) {
 
 void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count) {
   if (canvas.pixels == nullptr || count == 0) return;
+  if (canvas.deferred != nullptr) {  // each blend waits in the frame's list
+    for (size_t i = 0; i < count; ++i) blendImage(canvas, items[i].x, items[i].y, *items[i].image);
+    return;
+  }
   for (size_t i = 0; i < count; ++i) markBlendImage(canvas, items[i].x, items[i].y, *items[i].image);
   const BlendList list{canvas, items, count};
   if (bandSetting() < 2 || count < BANDED_FROM || canvas.height < 2) {
     drawBand(&list, 0, canvas.height);
     return;
   }
-  helper().draw(drawBand, &list, canvas.height);
+  helper().draw(drawBand, &list, canvas.height, SHARED_PIECES);
 }
 
 void copyBackgroundShared(Canvas canvas, const Image& desktop) {
   if (canvas.pixels == nullptr) return;
+  drawDeferredFirst(canvas);
   if (bandSetting() < 2 || int64_t{canvas.width} * canvas.height < BANDED_COPY_FROM) {
     copyBackground(canvas, desktop);
     return;
   }
   const BackgroundCopy copy{canvas, &desktop};
-  helper().draw(copyBand, &copy, canvas.height);
+  helper().draw(copyBand, &copy, canvas.height, SHARED_PIECES);
+}
+
+namespace {
+
+// Every put-off draw that reaches the rows top <= y < bottom, in order, clipped to them.
+void drawDeferredBand(const void* what, int32_t top, int32_t bottom) {
+  const DeferredDrawing& deferred = *static_cast<const DeferredDrawing*>(what);
+  uint32_t* rows = deferred.pixels + static_cast<size_t>(top) * static_cast<size_t>(deferred.width);
+  for (const DeferredDraw& d : deferred.draws) {
+    if (d.bottom <= top || d.top >= bottom) continue;
+    d.draw(d, Canvas{rows, deferred.width, bottom - top, nullptr, d.opaque}, top);
+  }
+}
+
+}  // namespace
+
+void beginDeferred(DeferredDrawing& deferred, uint32_t* pixels, int32_t width, int32_t height) {
+  deferred.pixels = pixels;
+  deferred.width = width;
+  deferred.height = height;
+  deferred.draws.clear();
+  deferred.stamps.clear();
+  // Room for a battle at full size: three full fire arrays, and both armies with their bars.
+  deferred.draws.reserve(4096);
+  deferred.stamps.reserve(1024);
+  deferred.active = pixels != nullptr && width > 0 && height > 0;
+}
+
+void drawDeferred(DeferredDrawing& deferred) {
+  if (!deferred.draws.empty()) {
+    // Bands of about half a megabyte, so a band stays in the cache while all its draws run.
+    const int64_t rows = std::max<int64_t>(8, CACHE_BAND_PIXELS / std::max(deferred.width, 1));
+    const int pieces = static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
+    if (bandSetting() < 2 || pieces < 2) {
+      for (int band = 0; band < pieces; ++band) {
+        const auto [top, bottom] = bandRows(deferred.height, pieces, band);
+        if (top < bottom) drawDeferredBand(&deferred, top, bottom);
+      }
+    } else {
+      helper().draw(drawDeferredBand, &deferred, deferred.height, pieces);
+    }
+    deferred.draws.clear();
+  }
+  // The stamps come after the draws, the background copy among them reading the picture as it
+  // was; they are stamped at once meanwhile.
+  const bool active = deferred.active;
+  deferred.active = false;
+  for (const DeferredStamp& s : deferred.stamps) stampOriented(s.x, s.y, *s.source, *s.target, s.k);
+  deferred.stamps.clear();
+  deferred.active = active;
+}
+
+void finishDeferred(DeferredDrawing& deferred) {
+  drawDeferred(deferred);
+  deferred.active = false;
+}
+
+bool deferDraw(const Canvas& canvas, const DeferredDraw& draw) {
+  DeferredDrawing* deferred = canvas.deferred;
+  if (deferred == nullptr || !deferred->active) return false;
+  if (deferred->draws.size() == deferred->draws.capacity()) drawDeferred(*deferred);  // no room: draw what waits
+  deferred->draws.push_back(draw);
+  return true;
+}
+
+bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, int32_t k) {
+  DeferredDrawing* deferred = target.damage.deferred;
+  if (deferred == nullptr || !deferred->active) return false;
+  if (deferred->stamps.size() == deferred->stamps.capacity()) drawDeferred(*deferred);
+  deferred->stamps.push_back(DeferredStamp{&source, &target, x, y, k});
+  return true;
 }
 
 }  // namespace mw

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/screen.h"
+#include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "gfx/damage.h"
 
@@ -48,6 +49,15 @@ void storeIfOnCanvas(Canvas canvas, int64_t x, int64_t y, uint32_t colour) {
   canvas.pixels[y * canvas.width + x] = colour;
 }
 
+void drawLineBand(const DeferredDraw& d, const Canvas& band, int32_t top) {
+  drawLine(band, d.x, d.y - top, d.x2, d.y - top, static_cast<int32_t>((d.value >> 16) & 0xFF),
+           static_cast<int32_t>((d.value >> 8) & 0xFF), static_cast<int32_t>(d.value & 0xFF));
+}
+
+void blendImageBand(const DeferredDraw& d, const Canvas& band, int32_t top) {
+  blendImage(band, d.x, d.y - top, *d.image);
+}
+
 }  // namespace
 
 void noteDrawn(const Canvas& canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
@@ -60,6 +70,7 @@ void noteTranslucent(const Canvas& canvas) {
 
 void blendPixel(Canvas canvas, int32_t x, int32_t y, uint32_t colour) {
   if (canvas.pixels == nullptr || x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) return;
+  drawDeferredFirst(canvas);
   uint32_t& dst = canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
   dst = blendColour(colour, dst);
   noteDrawn(canvas, x, y, int64_t{x} + 1, int64_t{y} + 1);
@@ -70,6 +81,18 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
   if (canvas.pixels == nullptr) return;
   const uint32_t colour = 0xFF000000u | (static_cast<uint32_t>(red & 0xFF) << 16) |
                           (static_cast<uint32_t>(green & 0xFF) << 8) | static_cast<uint32_t>(blue & 0xFF);
+  if (canvas.deferred != nullptr && y0 == y1 && y0 >= 0 && y0 < canvas.height) {
+    // A level line on the canvas stays in its row wherever the canvas starts: it can wait.
+    const int64_t first = std::max<int64_t>(std::min(x0, x1), 0);
+    const int64_t last = std::min<int64_t>(std::max(x0, x1), int64_t{canvas.width} - 1);
+    if (first > last) return;
+    const DeferredDraw line{drawLineBand, nullptr, nullptr, x0, y0, x1, colour, y0, y0 + 1, canvas.opaque};
+    if (deferDraw(canvas, line)) {
+      noteDrawn(canvas, first, y0, last + 1, int64_t{y0} + 1);
+      return;
+    }
+  }
+  drawDeferredFirst(canvas);
   const float dx = static_cast<float>(int64_t{x1} - x0);
   const float dy = static_cast<float>(int64_t{y1} - y0);
   if (dx == 0.0f && dy == 0.0f) {
@@ -116,6 +139,7 @@ void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   if (canvas.pixels == nullptr || !drawable(image)) return;
   const Span s = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
   if (s.empty()) return;
+  drawDeferredFirst(canvas);
   for (int64_t r = s.r0; r < s.r1; ++r) {
     copyRowKeyed(canvas.pixels + (y + r) * canvas.width + x + s.c0, image.pixels.data() + r * image.width + s.c0,
                  static_cast<int32_t>(s.c1 - s.c0), image.key);
@@ -129,6 +153,12 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   const Span clip = onArea(x, y, image.width, image.height, canvas.width, canvas.height);
   const Span s = changedBy(canvas, image, clip);
   if (s.empty()) return;
+  const DeferredDraw blend{blendImageBand, &image, nullptr, x, y, 0, 0, static_cast<int32_t>(y + s.r0),
+                           static_cast<int32_t>(y + s.r1), canvas.opaque};
+  if (deferDraw(canvas, blend)) {
+    noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+    return;
+  }
   if (canvas.opaque && spansKnown(image)) {
     // On an opaque canvas a pixel of alpha 0 changes nothing: only each row's visible span is
     // blended, in the visible rows. The kernel is given every column on the canvas, to round
@@ -176,6 +206,7 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
   // Pixel by pixel, the screen test of each blend keeps exactly this rectangle.
   const Span s = onArea(x, y, picture.width, picture.height, canvas.width, canvas.height);
   if (s.empty()) return;
+  drawDeferredFirst(canvas);
   blendRect(canvas.pixels + (y + s.r0) * canvas.width + x + s.c0, canvas.width,
             picture.pixels.data() + s.r0 * picture.width + s.c0, picture.width, static_cast<int32_t>(s.c1 - s.c0),
             static_cast<int32_t>(s.r1 - s.r0));
@@ -184,6 +215,7 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
   if (!drawable(source) || !drawable(target)) return;
+  if (deferStamp(x, y, source, target, k)) return;
   k &= 7;
   const int64_t w = source.width;
   const int64_t h = source.height;
@@ -247,6 +279,7 @@ void copyBackground(Canvas canvas, const Image& desktop) {
 
 void copyBackgroundRect(Canvas canvas, const Image& desktop, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (canvas.pixels == nullptr || x0 >= x1 || y0 >= y1) return;
+  drawDeferredFirst(canvas);
   const int64_t width = canvas.width;
   const int64_t rows = drawable(desktop) ? std::min(canvas.height, desktop.height) : 0;
   const int64_t columns = drawable(desktop) ? std::min(canvas.width, desktop.width) : 0;

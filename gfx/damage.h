@@ -36,15 +36,18 @@ class DamageGrid {
   bool damaged(int32_t column, int32_t row) const { return tiles_[static_cast<std::size_t>(row) * columns_ + column] != 0; }
 
   // Calls f(x0, y0, x1, y1) for every run of neighbouring damaged tiles in a tile row, top row
-  // first, left to right, in pixels clipped to the area.
+  // first, left to right, in pixels clipped to the area and to the rows top <= y < bottom.
   template <class F>
-  void forEachRun(F&& f) const {
+  void forEachRun(F&& f, int32_t top = 0, int32_t bottom = INT32_MAX) const {
     if (!any_) return;
-    for (int32_t row = 0; row < rows_; ++row) {
+    top = top > 0 ? top : 0;
+    bottom = bottom < height_ ? bottom : height_;
+    if (top >= bottom) return;
+    for (int32_t row = top / DAMAGE_TILE; row <= (bottom - 1) / DAMAGE_TILE; ++row) {
       if (rowMarked_[static_cast<std::size_t>(row)] == 0) continue;
       const uint8_t* tiles = tiles_.data() + static_cast<std::size_t>(row) * columns_;
-      const int32_t y0 = row * DAMAGE_TILE;
-      const int32_t y1 = y0 + DAMAGE_TILE < height_ ? y0 + DAMAGE_TILE : height_;
+      const int32_t y0 = row * DAMAGE_TILE > top ? row * DAMAGE_TILE : top;
+      const int32_t y1 = (row + 1) * DAMAGE_TILE < bottom ? (row + 1) * DAMAGE_TILE : bottom;
       for (int32_t c = 0; c < columns_;) {
         if (tiles[c] == 0) {
           ++c;

@@ -6,6 +6,7 @@
 namespace mw {
 
 class DamageGrid;
+struct DeferredDrawing;
 // Marks the whole grid damaged (nothing when null).
 void markWhole(DamageGrid* grid);
 
@@ -13,6 +14,7 @@ void markWhole(DamageGrid* grid);
 // assigning a new picture to a tied one keeps the tie and damages it whole.
 struct DamageLink {
   DamageGrid* grid = nullptr;
+  DeferredDrawing* deferred = nullptr;  // while it is active, stamps into the picture wait in it
   DamageLink() = default;
   DamageLink(const DamageLink&) {}
   DamageLink& operator=(const DamageLink&) {
@@ -69,6 +71,7 @@ struct Canvas {
   int32_t height = 0;
   DamageGrid* damage = nullptr;  // every drawing routine records what it draws here, when set
   bool opaque = false;           // every pixel's alpha is 255 (blends may then skip alpha-0 pixels)
+  DeferredDrawing* deferred = nullptr;  // when set, draws that can be put off wait in it
 };
 
 }  // namespace mw

@@ -82,6 +82,20 @@ std::pair<int32_t, int32_t> takeChangedRows(Presenter& p, int32_t x0, int32_t y0
   return {first, last};
 }
 
+// The background in the rows of one band: all of it, or the runs of the rebuilt grid (d.data) there.
+void copyBackgroundBand(const DeferredDraw& d, const Canvas& band, int32_t top) {
+  const Image& desktop = *d.image;
+  const Canvas frame{band.pixels - static_cast<size_t>(top) * static_cast<size_t>(band.width), band.width, d.bottom};
+  const int32_t bottom = top + band.height;
+  if (d.data == nullptr) {
+    copyBackgroundRect(frame, desktop, 0, top, frame.width, bottom);
+    return;
+  }
+  static_cast<const DamageGrid*>(d.data)->forEachRun(
+      [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) { copyBackgroundRect(frame, desktop, x0, y0, x1, y1); }, top,
+      bottom);
+}
+
 // Whether the desktop covers the screen and every pixel of it there has alpha 255 (the key's alpha
 // is not 255, so a pixel holding it counts as not opaque).
 bool coversOpaque(const Image& desktop) {
@@ -107,6 +121,7 @@ void createPresenter(Presenter& presenter, Platform& platform) {
 }
 
 void togglePresentation(Presenter& presenter) {
+  finishDeferred(presenter.deferred);
   presenter.frameBuffer = {};
   presenter.windowed = !presenter.windowed;
   if (presenter.platform) presenter.platform->setPresentation(presenter.windowed);
@@ -115,9 +130,11 @@ void togglePresentation(Presenter& presenter) {
 
 void drawBackground(Presenter& presenter, Image& desktop, bool full) {
   Presenter& p = presenter;
+  finishDeferred(p.deferred);
   const Canvas canvas = frameCanvas(p);
   bool rescan = fitToScreen(p);
   desktop.damage.grid = &p.stamped;
+  desktop.damage.deferred = &p.deferred;
   // A picture replaced behind the stamps' back (other size or other pixels) counts as all new.
   if (desktop.pixels.data() != p.desktopPixels || desktop.width != p.desktopWidth ||
       desktop.height != p.desktopHeight) {
@@ -136,15 +153,21 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
     p.rebuilt.add(p.lastDrawn);
     p.rebuilt.add(p.stamped);
   }
-  if (full || p.rebuildAll || mostOf(p.rebuilt)) {
-    // A forced whole redraw copies on one thread, the plain way the shared copy is compared with.
-    if (full) copyBackground(canvas, desktop); else copyBackgroundShared(canvas, desktop);
-    p.rebuilt.markAll();
-  } else {
-    p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-      copyBackgroundRect(canvas, desktop, x0, y0, x1, y1);
-    });
+  // A tracked frame puts its drawing off from here to the end of the fires, the background copy
+  // first; a forced whole redraw draws at once, the plain way the deferred drawing is compared with.
+  if (!full) beginDeferred(p.deferred, canvas.pixels, canvas.width, canvas.height);
+  const bool whole = full || p.rebuildAll || mostOf(p.rebuilt);
+  const DeferredDraw copy{copyBackgroundBand, &desktop, whole ? nullptr : &p.rebuilt, 0, 0, 0, 0, 0, canvas.height};
+  if (!deferDraw(frameCanvas(p), copy)) {
+    if (whole) {
+      copyBackground(canvas, desktop);
+    } else {
+      p.rebuilt.forEachRun([&](int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+        copyBackgroundRect(canvas, desktop, x0, y0, x1, y1);
+      });
+    }
   }
+  if (whole) p.rebuilt.markAll();
   p.rebuildAll = false;
   // A forced whole redraw also forgoes the opaque-frame shortcuts: it is the plain way of drawing
   // that the tracked frames are compared with.
@@ -153,8 +176,11 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
   p.drawn.clear();
 }
 
+void finishDrawing(Presenter& presenter) { finishDeferred(presenter.deferred); }
+
 void present(Presenter& presenter, bool full) {
   Presenter& p = presenter;
+  finishDeferred(p.deferred);
   if (p.platform == nullptr || p.frameBuffer.empty()) return;
   if (full || p.shown.size() != p.frameBuffer.size()) {
     p.platform->present(p.frameBuffer.data(), screenWidth, screenHeight);
@@ -200,6 +226,7 @@ void present(Presenter& presenter, bool full) {
 }
 
 void releasePresenter(Presenter& presenter) {
+  finishDeferred(presenter.deferred);
   presenter.frameBuffer = {};
   presenter.shown = {};
   presenter.platform = nullptr;
@@ -210,7 +237,8 @@ Canvas frameCanvas(Presenter& presenter) {
   // After the background stage the frame buffer holds the desktop picture wherever it covers the
   // screen; the drawing routines keep it opaque unless they say otherwise.
   return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight, &presenter.drawn,
-                presenter.backgroundOpaque && !presenter.drawn.translucent()};
+                presenter.backgroundOpaque && !presenter.drawn.translucent(),
+                presenter.deferred.active ? &presenter.deferred : nullptr};
 }
 
 }  // namespace mw

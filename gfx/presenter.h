@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "gfx/bands.h"
 #include "gfx/damage.h"
 #include "gfx/image.h"
 
@@ -31,6 +32,7 @@ struct Presenter {
   bool desktopOpaque = false;     // the desktop picture covers the screen with alpha 255 throughout
   bool backgroundOpaque = false;  // the frame buffer holds such a background, drawn over opaquely
   uint64_t pixelsHandedOver = 0;  // pixels inside the rectangles given to the platform, all frames
+  DeferredDrawing deferred;       // a tracked frame's drawing, from the background to the fires
 };
 
 // Builds the full-screen presentation and a frame buffer of the screen's size.
@@ -40,7 +42,11 @@ void togglePresentation(Presenter& presenter);
 // The background stage: the frame buffer becomes the desktop picture (0 where the picture does not
 // cover it or holds its key), rebuilt only where it may differ, or all of it when full is set. A
 // full rebuild also leaves the frame not known to be opaque, so that its frame is drawn the plain way.
+// Without full, the drawing from here on is put off (the copy among it) until finishDrawing or
+// present, or until a routine that cannot wait draws.
 void drawBackground(Presenter& presenter, Image& desktop, bool full = false);
+// Draws what was put off since the background stage.
+void finishDrawing(Presenter& presenter);
 // Shows the finished frame: only the rectangles that changed since the last one, or the whole
 // frame when full is set.
 void present(Presenter& presenter, bool full = false);

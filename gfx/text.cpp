@@ -7,6 +7,7 @@
 
 #include "app/files.h"
 #include "app/screen.h"
+#include "gfx/bands.h"
 #include "gfx/compositing.h"
 #include "world/world.h"
 
@@ -80,6 +81,7 @@ void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const Bitma
   const int64_t sheetRows = ((LAST_CHARACTER - FIRST_CHARACTER) / perRow + 1) * gh;
   if (stride * sheetRows > FONT_STORE_PIXELS) return;
   // The rows of a cell that fall on the screen; columns are clipped per cell below.
+  drawDeferredFirst(canvas);
   const int64_t r0 = std::max<int64_t>(0, -int64_t{y});
   const int64_t r1 = std::min<int64_t>(gh, int64_t{canvas.height} - y);
   int64_t i = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/screen.h"
+#include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "gfx/compositing.h"
 #include "world/world.h"
@@ -49,6 +50,20 @@ const Image* frameOf(const SpriteSheet& sheet, int32_t frame) {
 
 uint32_t darkened(uint32_t channel) { return channel > 25 ? channel - 25 : 0; }
 
+void drawSpriteBand(const DeferredDraw& d, const Canvas& band, int32_t top) {
+  drawSprite(band, d.x, d.y - top, *d.image, static_cast<uint8_t>(d.value));
+}
+
+void drawFlameSpriteBand(const DeferredDraw& d, const Canvas& band, int32_t top) {
+  drawFlameSprite(band, d.x, d.y - top, *d.image, static_cast<uint8_t>(d.value));
+}
+
+// Puts a sprite's draw off when the canvas defers its drawing.
+bool deferSprite(const Canvas& canvas, void (*draw)(const DeferredDraw&, const Canvas&, int32_t), int32_t x, int32_t y,
+                 const Image& image, uint8_t facing, const Clip& k) {
+  return deferDraw(canvas, DeferredDraw{draw, &image, nullptr, x, y, 0, facing, y + k.rL, y + k.rH, canvas.opaque});
+}
+
 void drawRecord(Canvas canvas, const SpriteSheet& sheet, const Soldier& record, bool tinted) {
   const Image* image = frameOf(sheet, record.frame);
   if (image == nullptr) return;
@@ -73,6 +88,8 @@ void drawSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, uint8_t
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
   noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
+  if (k.rL < k.rH && deferSprite(canvas, drawSpriteBand, x, y, image, facing, k)) return;
+  drawDeferredFirst(canvas);
   const size_t w = static_cast<size_t>(image.width);
   constexpr int32_t CHUNK = 256;
   uint32_t mirrored[CHUNK];
@@ -95,6 +112,8 @@ void drawFlameSprite(Canvas canvas, int32_t x, int32_t y, const Image& image, ui
   if (!drawable(canvas, image)) return;
   const Clip k = clipSprite(canvas, x, y, image.width, image.height);
   noteDrawn(canvas, int64_t{x} + k.cL, int64_t{y} + k.rL, int64_t{x} + k.cH, int64_t{y} + k.rH);
+  if (k.rL < k.rH && deferSprite(canvas, drawFlameSpriteBand, x, y, image, facing, k)) return;
+  drawDeferredFirst(canvas);
   for (int32_t r = k.rL; r < k.rH; ++r) {
     uint32_t* row = canvas.pixels + static_cast<size_t>(y + r) * static_cast<size_t>(canvas.width);
     for (int32_t c = k.cL; c < k.cH; ++c) {

@@ -143,7 +143,8 @@ void frameStep(World& world) {
     world.keyLatch = 1;
   }
 
-  // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed.
+  // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed;
+  // a tracked frame puts the drawing off from here.
   drawBackground(world.presenter, world.desktop, world.forceFullRedraw);
 
   sightEnemies(world);
@@ -158,6 +159,8 @@ void frameStep(World& world) {
   if (world.lighterFires.count > 0) advanceFires(world, world.lighterFires);
   if (world.greenFires.count > 0) advanceFires(world, world.greenFires);
   if (world.blueFires.count > 0) advanceFires(world, world.blueFires);
+  // The background, soldiers and flames waited to be drawn together, band by band.
+  finishDrawing(world.presenter);
 
   if (world.menuOpen == 1) {
     const int32_t panelX = screenWidth - 500;
