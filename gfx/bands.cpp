@@ -1,4 +1,4 @@
-// Banded drawing shared by the caller and one helper thread: blend lists and background copies.
+// Deferred drawing, done in bands shared by the caller and one helper thread.
 #include "gfx/bands.h"
 
 #include <algorithm>
@@ -15,12 +15,9 @@ namespace mw {
 
 namespace {
 
-constexpr size_t BANDED_FROM = 64;                     // shorter lists are not worth a hand-over
-constexpr int64_t BANDED_COPY_FROM = 1280 * 720;       // nor are smaller background copies
-constexpr int SHARED_PIECES = 8;                       // bands of a shared list or copy
-constexpr int BAND_BITS = 8;                           // a job has at most 255 bands
+constexpr int BAND_BITS = 8;                       // a job has at most 255 bands
 constexpr uint64_t BAND_MASK = (1u << BAND_BITS) - 1;
-constexpr int64_t CACHE_BAND_PIXELS = 128 * 1024;      // a deferred band: half a megabyte of frame
+constexpr int64_t BAND_PIXELS = 128 * 1024;        // a band: half a megabyte of frame
 
 // Rows top <= y < bottom of band number `band` of `pieces` over `height` rows.
 std::pair<int32_t, int32_t> bandRows(int32_t height, int pieces, int band) {
@@ -32,34 +29,6 @@ std::atomic<int> helperPauseMicroseconds{0};
 
 // Rows top <= y < bottom of some drawing: what a band of a job does.
 using DrawRows = void (*)(const void* what, int32_t top, int32_t bottom);
-
-struct BlendList {
-  Canvas canvas;
-  const QueuedBlend* items;
-  size_t count;
-};
-
-// Every item of the list drawn into the rows top <= y < bottom of the canvas.
-void drawBand(const void* what, int32_t top, int32_t bottom) {
-  const BlendList& list = *static_cast<const BlendList*>(what);
-  const Canvas& canvas = list.canvas;
-  const Canvas band{canvas.pixels + static_cast<size_t>(top) * static_cast<size_t>(canvas.width), canvas.width,
-                    bottom - top, nullptr, canvas.opaque};
-  for (size_t i = 0; i < list.count; ++i) {
-    if (i + 1 < list.count) prefetchBlend(band, list.items[i + 1].x, list.items[i + 1].y - top, *list.items[i + 1].image);
-    blendImage(band, list.items[i].x, list.items[i].y - top, *list.items[i].image);
-  }
-}
-
-struct BackgroundCopy {
-  Canvas canvas;
-  const Image* desktop;
-};
-
-void copyBand(const void* what, int32_t top, int32_t bottom) {
-  const BackgroundCopy& copy = *static_cast<const BackgroundCopy*>(what);
-  copyBackgroundRect(copy.canvas, *copy.desktop, 0, top, copy.canvas.width, bottom);
-}
 
 // The helper: woken for a job, it takes bands from the same counter as the caller until none is
 // left. Whoever takes a band draws all of it, so a helper that the machine does not run soon costs
@@ -180,32 +149,6 @@ int setDrawingBands(int bands) {
   return bandSetting();
 }
 
-void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count) {
-  if (canvas.pixels == nullptr || count == 0) return;
-  if (canvas.deferred != nullptr) {  // each blend waits in the frame's list
-    for (size_t i = 0; i < count; ++i) blendImage(canvas, items[i].x, items[i].y, *items[i].image);
-    return;
-  }
-  for (size_t i = 0; i < count; ++i) markBlendImage(canvas, items[i].x, items[i].y, *items[i].image);
-  const BlendList list{canvas, items, count};
-  if (bandSetting() < 2 || count < BANDED_FROM || canvas.height < 2) {
-    drawBand(&list, 0, canvas.height);
-    return;
-  }
-  helper().draw(drawBand, &list, canvas.height, SHARED_PIECES);
-}
-
-void copyBackgroundShared(Canvas canvas, const Image& desktop) {
-  if (canvas.pixels == nullptr) return;
-  drawDeferredFirst(canvas);
-  if (bandSetting() < 2 || int64_t{canvas.width} * canvas.height < BANDED_COPY_FROM) {
-    copyBackground(canvas, desktop);
-    return;
-  }
-  const BackgroundCopy copy{canvas, &desktop};
-  helper().draw(copyBand, &copy, canvas.height, SHARED_PIECES);
-}
-
 namespace {
 
 // Every put-off draw that reaches the rows top <= y < bottom, in order, clipped to them.
@@ -235,7 +178,7 @@ void beginDeferred(DeferredDrawing& deferred, uint32_t* pixels, int32_t width, i
 void drawDeferred(DeferredDrawing& deferred) {
   if (!deferred.draws.empty()) {
     // Bands of about half a megabyte, so a band stays in the cache while all its draws run.
-    const int64_t rows = std::max<int64_t>(8, CACHE_BAND_PIXELS / std::max(deferred.width, 1));
+    const int64_t rows = std::max<int64_t>(8, BAND_PIXELS / std::max(deferred.width, 1));
     const int pieces = static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
     if (bandSetting() < 2 || pieces < 2) {
       for (int band = 0; band < pieces; ++band) {

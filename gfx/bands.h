@@ -67,21 +67,6 @@ bool deferDraw(const Canvas& canvas, const DeferredDraw& draw);
 // Puts a stamp into target off while target's drawing is deferred; false when it is stamped at once.
 bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, int32_t k);
 
-// One blendImage: the picture's corner at (x, y).
-struct QueuedBlend {
-  const Image* image = nullptr;
-  int32_t x = 0;
-  int32_t y = 0;
-};
-
-// Draws blendImage(canvas, x, y, *image) for every item, in order; records their damage on the
-// canvas. Long lists are split into bands when more than one band is allowed. Allocates nothing.
-void blendQueued(Canvas canvas, const QueuedBlend* items, size_t count);
-
-// copyBackground(canvas, desktop), its rows shared with the helper on a large screen. Records no
-// damage, as copyBackground records none.
-void copyBackgroundShared(Canvas canvas, const Image& desktop);
-
 // 2 when bands are shared with the helper (the default when the processor has more than one
 // core), else 1. Tests and benchmarks set it to compare; returns the setting now in use.
 int drawingBands();

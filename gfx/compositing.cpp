@@ -174,31 +174,6 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image) {
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
-void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image) {
-  if (canvas.pixels == nullptr || !drawable(image)) return;
-  const Span s = changedBy(canvas, image, onArea(x, y, image.width, image.height, canvas.width, canvas.height));
-  if (s.empty()) return;
-  noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
-}
-
-void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image) {
-  if (canvas.pixels == nullptr || !drawable(image)) return;
-  const Span s = changedBy(canvas, image, onArea(x, y, image.width, image.height, canvas.width, canvas.height));
-  if (s.empty()) return;
-  const bool spans = spansKnown(image);
-  for (int64_t r = s.r0; r < s.r1; ++r) {
-    int64_t first = s.c0, end = s.c1;
-    if (spans) {
-      first = std::max<int64_t>(first, image.visibleSpans[r * 2]);
-      end = std::min<int64_t>(end, image.visibleSpans[r * 2 + 1]);
-    }
-    if (first >= end) continue;
-    const uint32_t* row = canvas.pixels + (y + r) * canvas.width + x;
-    __builtin_prefetch(row + first, 1, 3);
-    __builtin_prefetch(row + end - 1, 1, 3);
-  }
-}
-
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y) {
   if (canvas.pixels == nullptr || picture.width <= 0 || picture.height <= 0 ||
       picture.pixels.size() < static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height))

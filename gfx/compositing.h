@@ -1,5 +1,7 @@
 // Drawing routines: blends and copies into the frame buffer, stamps into the desktop picture.
-// Plain pixel-by-pixel versions of the same routines are in compositing_reference.h.
+// Plain pixel-by-pixel versions of the same routines are in compositing_reference.h. On a canvas
+// that defers its drawing (bands.h), blends and level lines wait in its list; every other routine
+// first draws what waits. Stamps into a picture whose drawing is deferred wait too.
 #pragma once
 #include <cstdint>
 
@@ -36,11 +38,6 @@ void drawLine(Canvas canvas, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends an image; clipped to the canvas.
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
-// Records the damage blendImage(canvas, x, y, image) does, without drawing.
-void markBlendImage(const Canvas& canvas, int32_t x, int32_t y, const Image& image);
-// Asks the processor to start fetching the frame rows that blendImage(canvas, x, y, image) would
-// touch, so that a draw coming soon finds them at hand. Changes nothing.
-void prefetchBlend(Canvas canvas, int32_t x, int32_t y, const Image& image);
 // Blends a tool picture (no key); clipped to the canvas.
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
 

@@ -410,78 +410,82 @@ TEST(Compositing, VisibleSpansOfEachRow) {
   EXPECT_EQ(picture.visibleRight - picture.visibleLeft, 0);
 }
 
-// A list of blends drawn in bands shared with the helper thread gives the same pixels and the same
-// damage as the list drawn one blend after another: lists long enough to be banded, pictures cut
-// by band edges and by the screen's, on opaque frames (visible spans) and others.
-TEST_P(FastPaths, BandedListsEqualDrawingInOrder) {
+// Drawing put off and then done in bands, shared with the helper thread or on one, gives the same
+// pixels and damage as drawing at once: blends cut by band edges and by the screen's, level lines,
+// on opaque frames (visible spans) and others, and more draws than the list holds. A routine that
+// cannot wait draws what waits first; a stamp waits for the draws. Jobs follow each other with the
+// helper at times waking late, when it must take nothing of the next job.
+TEST_P(FastPaths, DeferredDrawingEqualsDrawingAtOnce) {
   std::mt19937 rng(25);
   const int bandsWere = drawingBands();
+  std::vector<Image> pictures;
+  for (int k = 0; k < 6; ++k) {
+    pictures.push_back(test::randomImage(rng, 1 + static_cast<int32_t>(rng() % 80), 1 + static_cast<int32_t>(rng() % 80),
+                                         test::AlphaMix::Sprite));
+    findVisibleSpans(pictures.back());
+  }
   for (int round = 0; round < 12; ++round) {
-    const int32_t sw = 50 + static_cast<int32_t>(rng() % 300);
-    const int32_t sh = 2 + static_cast<int32_t>(rng() % 200);
-    Screen banded(sw, sh);
-    banded.pixels = test::randomTarget(rng, banded.pixels.size());
+    const int32_t sw = round % 4 == 0 ? 1280 : 200 + static_cast<int32_t>(rng() % 800);
+    const int32_t sh = round % 4 == 0 ? 720 : 1 + static_cast<int32_t>(rng() % 800);
+    setDrawingBands(round % 3 == 2 ? 1 : 2);
+    setHelperPause(round % 2 == 1 ? 2000 : 0);
+    Screen later(sw, sh);
+    later.pixels = test::randomTarget(rng, later.pixels.size());
     const bool opaque = round % 2 == 0;
     if (opaque)
-      for (uint32_t& p : banded.pixels) p |= 0xFF000000u;
-    std::vector<uint32_t> single = banded.pixels, inOrder = banded.pixels;
-    std::vector<Image> pictures;
-    for (int k = 0; k < 6; ++k) {
-      pictures.push_back(test::randomImage(rng, 1 + static_cast<int32_t>(rng() % 80), 1 + static_cast<int32_t>(rng() % 80),
-                                           test::AlphaMix::Sprite));
-      findVisibleSpans(pictures.back());
-    }
-    std::vector<QueuedBlend> list;
-    for (int i = 0; i < 70 + static_cast<int>(rng() % 200); ++i) {
+      for (uint32_t& p : later.pixels) p |= 0xFF000000u;
+    std::vector<uint32_t> atOnce = later.pixels;
+    Image stamped = test::randomImage(rng, 50, 50, test::AlphaMix::Solid), stampedAtOnce = stamped;
+    DamageGrid laterDamage, onceDamage;
+    laterDamage.resize(sw, sh);
+    onceDamage.resize(sw, sh);
+    DeferredDrawing deferred, side;  // side: a second frame whose jobs come between
+    beginDeferred(deferred, later.pixels.data(), sw, sh);
+    std::vector<uint32_t> sidePixels(later.pixels.size(), 0xFF000000u), sideAtOnce = sidePixels;
+    beginDeferred(side, sidePixels.data(), sw, sh);
+    stamped.damage.deferred = &deferred;
+    const Canvas deferring{later.pixels.data(), sw, sh, &laterDamage, opaque, &deferred};
+    const Canvas now{atOnce.data(), sw, sh, &onceDamage, opaque};
+    const int draws = round == 5 ? 5000 : 100 + static_cast<int>(rng() % 400);
+    for (int i = 0; i < draws; ++i) {
       const Image& picture = pictures[rng() % pictures.size()];
       const auto [x, y] = position(rng, sw, sh, picture.width, picture.height);
-      list.push_back(QueuedBlend{&picture, x, y});
-    }
-    DamageGrid bandedDamage, singleDamage, orderDamage;
-    for (DamageGrid* grid : {&bandedDamage, &singleDamage, &orderDamage}) grid->resize(sw, sh);
-    setDrawingBands(2);
-    blendQueued(Canvas{banded.pixels.data(), sw, sh, &bandedDamage, opaque}, list.data(), list.size());
-    setDrawingBands(1);
-    blendQueued(Canvas{single.data(), sw, sh, &singleDamage, opaque}, list.data(), list.size());
-    for (const QueuedBlend& b : list) blendImage(Canvas{inOrder.data(), sw, sh, &orderDamage, opaque}, b.x, b.y, *b.image);
-    ASSERT_EQ(banded.pixels, inOrder) << "round " << round;
-    ASSERT_EQ(single, inOrder) << "round " << round;
-    for (int32_t r = 0; r < orderDamage.rows(); ++r)
-      for (int32_t c = 0; c < orderDamage.columns(); ++c) {
-        ASSERT_EQ(bandedDamage.damaged(c, r), orderDamage.damaged(c, r));
-        ASSERT_EQ(singleDamage.damaged(c, r), orderDamage.damaged(c, r));
+      switch (rng() % 25) {
+        case 0: {
+          const int k = static_cast<int>(rng() % 8);
+          const std::vector<uint32_t> before = stamped.pixels;
+          stampOriented(x % 40, y % 40, picture, stamped, k);
+          stampOriented(x % 40, y % 40, picture, stampedAtOnce, k);
+          ASSERT_EQ(stamped.pixels, before) << "a stamp waits for the draws";
+          break;
+        }
+        case 1: {  // a level line, on or off the screen
+          const int32_t row = static_cast<int32_t>(rng() % (sh + 4)) - 2;
+          const int32_t end = x + static_cast<int32_t>(rng() % 300) - 150;
+          drawLine(deferring, x, row, end, row, 9, 200, 40);
+          drawLine(now, x, row, end, row, 9, 200, 40);
+          break;
+        }
+        case 2:  // cannot wait; then a job of the other frame
+          blendPixel(deferring, x, y, 0x80FF00FFu);
+          blendPixel(now, x, y, 0x80FF00FFu);
+          for (int32_t row = 0; row < sh; row += 40) {
+            blendImage(Canvas{sidePixels.data(), sw, sh, nullptr, false, &side}, x, row, picture);
+            blendImage(Canvas{sideAtOnce.data(), sw, sh}, x, row, picture);
+          }
+          drawDeferred(side);
+          break;
+        default:
+          blendImage(deferring, x, y, picture);
+          blendImage(now, x, y, picture);
       }
-  }
-  setDrawingBands(bandsWere);
-}
-
-// A background copy shared with the helper thread (large screens only) equals the copy on one
-// thread: desktops narrower, shorter and larger than the screen, with key pixels. Shared copies
-// and blend lists follow each other many times, as a frame's passes do, so a helper that wakes
-// late for one job must not draw bands of the next with the old job's data.
-TEST_P(FastPaths, SharedBackgroundCopyEqualsOneThread) {
-  std::mt19937 rng(26);
-  const int bandsWere = setDrawingBands(2);
-  const int32_t sw = 1280, sh = 720;
-  const auto sizes = {std::pair{1280, 720}, {1000, 700}, {1300, 500}, {1500, 900}};
-  std::vector<Image> desktops;
-  for (const auto& [dw, dh] : sizes) {
-    desktops.push_back(test::randomImage(rng, dw, dh, test::AlphaMix::Solid));
-    for (uint32_t& p : desktops.back().pixels)
-      if (rng() % 9 == 0) p = TRANSPARENT_KEY;
-  }
-  Image flame = test::randomImage(rng, 40, 40, test::AlphaMix::Sprite);
-  std::vector<QueuedBlend> list;
-  for (int i = 0; i < 80; ++i) list.push_back(QueuedBlend{&flame, static_cast<int32_t>(rng() % sw), static_cast<int32_t>(rng() % sh)});
-  Screen shared(sw, sh), one(sw, sh);
-  for (int round = 0; round < 40; ++round) {
-    setHelperPause(round % 2 == 0 ? 0 : 3000);  // at times the helper wakes only after the job is done
-    const Image& desktop = desktops[static_cast<size_t>(round) % desktops.size()];
-    copyBackgroundShared(shared.canvas(), desktop);
-    blendQueued(shared.canvas(), list.data(), list.size());
-    copyBackground(one.canvas(), desktop);
-    for (const QueuedBlend& b : list) blendImage(one.canvas(), b.x, b.y, *b.image);
-    ASSERT_EQ(shared.pixels, one.pixels) << "round " << round << ", desktop " << desktop.width << "x" << desktop.height;
+    }
+    finishDeferred(deferred);
+    ASSERT_EQ(later.pixels, atOnce) << "round " << round << ", " << sw << "x" << sh;
+    ASSERT_EQ(stamped.pixels, stampedAtOnce.pixels) << "round " << round;
+    ASSERT_EQ(sidePixels, sideAtOnce) << "round " << round;
+    for (int32_t r = 0; r < onceDamage.rows(); ++r)
+      for (int32_t c = 0; c < onceDamage.columns(); ++c) ASSERT_EQ(laterDamage.damaged(c, r), onceDamage.damaged(c, r));
   }
   setHelperPause(0);
   setDrawingBands(bandsWere);

@@ -23,32 +23,12 @@ int32_t fireTicks(const World& world) { return static_cast<int32_t>(world.fireFr
 // One animation step of a flame.
 void animate(Fire& fire, int32_t ticksPerFrame) { stepAnimation(fire.sheet, ticksPerFrame, fire.frame, fire.frameTick); }
 
-// A flame's current frame with its corner at (x + 45, y - 10); no picture when the record names no
+// A flame's current frame with its corner at (x + 45, y - 10); nothing when the record names no
 // frame of its sheet.
-QueuedBlend flameBlend(const Fire& fire) {
-  const SpriteSheet* sheet = fire.sheet;
-  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return {};
-  return QueuedBlend{&sheet->frames[fire.frame], pixelOf(fire.x) + 45, pixelOf(fire.y) - 10};
-}
-
 void drawFlame(World& world, const Fire& fire) {
-  const QueuedBlend flame = flameBlend(fire);
-  if (flame.image != nullptr) blendImage(world.canvas(), flame.x, flame.y, *flame.image);
-}
-
-// Drawn with the pass's other flames at its end: nothing else draws into the frame meanwhile, so
-// the order of drawing stays the same. A forced whole redraw draws each flame at once.
-void queueFlame(World& world, const Fire& fire) {
-  const QueuedBlend flame = flameBlend(fire);
-  if (flame.image == nullptr) return;
-  if (world.forceFullRedraw || world.flameQueue.size() == world.flameQueue.capacity()) {
-    // No room (a world that never reserved it): what is queued goes first.
-    blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
-    world.flameQueue.clear();
-    drawFlame(world, fire);
-    return;
-  }
-  world.flameQueue.push_back(flame);
+  const SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
 }
 
 bool offScreen(const Fire& fire) {
@@ -116,15 +96,12 @@ void resetFires(World& world) {
     }
   }
   for (FireArray* fires : arrays) fires->count = 0;
-  world.flameQueue.clear();
-  world.flameQueue.reserve(FIRE_SLOTS);
 }
 
 void advanceFires(World& world, FireArray& fires) {
   const bool running = world.menuOpen == 0 && world.paused == 0;
   // Nobody moves during the pass, and a burnt soldier only leaves: bounds found now hold for it.
   SoldierBounds bounds[2];
-  world.flameQueue.clear();
   if (running) findSoldierBounds(world, bounds);
   // The count is read again before each slot: a removal shortens the pass.
   for (int32_t i = 0; i < fires.count && i < FIRE_SLOTS; ++i) {
@@ -134,10 +111,8 @@ void advanceFires(World& world, FireArray& fires) {
       // moves in the next pass.
       animate(fires.fires[i], fireTicks(world));
     }
-    if (i < fires.count) queueFlame(world, fires.fires[i]);
+    if (i < fires.count) drawFlame(world, fires.fires[i]);
   }
-  blendQueued(world.canvas(), world.flameQueue.data(), world.flameQueue.size());
-  world.flameQueue.clear();
   updateBurningLoop(world, fires);
 }
 

@@ -31,7 +31,6 @@ struct World {
   Platform* platform = nullptr;
   BitmapFont statsFont;
   BitmapFont labelFont;
-  std::vector<QueuedBlend> flameQueue;  // a fire pass's flames, drawn together at its end
   FireArray lighterFires;
   SpriteSheet orangeFlameSheet;
   Fire lighterFlame;
