@@ -15,6 +15,7 @@ namespace mw {
 
 namespace {
 
+constexpr size_t BANDED_FROM = 64;                 // shorter lists are drawn whole
 constexpr int BAND_BITS = 8;                       // a job has at most 255 bands
 constexpr uint64_t BAND_MASK = (1u << BAND_BITS) - 1;
 constexpr int64_t BAND_PIXELS = 128 * 1024;        // a band: half a megabyte of frame
@@ -169,9 +170,10 @@ void beginDeferred(DeferredDrawing& deferred, uint32_t* pixels, int32_t width, i
   deferred.height = height;
   deferred.draws.clear();
   deferred.stamps.clear();
-  // Room for a battle at full size: three full fire arrays, and both armies with their bars.
+  // Room for a battle at full size: three full fire arrays, both armies with their bars, and a
+  // scorch from every fire in the same frame.
   deferred.draws.reserve(4096);
-  deferred.stamps.reserve(1024);
+  deferred.stamps.reserve(4096);
   deferred.active = pixels != nullptr && width > 0 && height > 0;
 }
 
@@ -179,7 +181,10 @@ void drawDeferred(DeferredDrawing& deferred) {
   if (!deferred.draws.empty()) {
     // Bands of about half a megabyte, so a band stays in the cache while all its draws run.
     const int64_t rows = std::max<int64_t>(8, BAND_PIXELS / std::max(deferred.width, 1));
-    const int pieces = static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
+    // A short list (a frame with little moving) is drawn whole, on this thread.
+    const int pieces = deferred.draws.size() < BANDED_FROM
+                           ? 1
+                           : static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
     if (bandSetting() < 2 || pieces < 2) {
       for (int band = 0; band < pieces; ++band) {
         const auto [top, bottom] = bandRows(deferred.height, pieces, band);
