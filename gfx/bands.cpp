@@ -160,6 +160,15 @@ void drawDeferredBand(const void* what, int32_t top, int32_t bottom) {
     if (d.bottom <= top || d.top >= bottom) continue;
     d.draw(d, Canvas{rows, deferred.width, bottom - top, nullptr, d.opaque}, top);
   }
+  // Then the stamps' rows here: the desktop's rows match the frame's, and the background copy of
+  // this band has read them (and left them in the cache).
+  // The first and last bands also take any rows beyond the frame's.
+  const int32_t from = top == 0 ? INT32_MIN : top;
+  const int32_t to = bottom == deferred.height ? INT32_MAX : bottom;
+  for (const DeferredStamp& s : deferred.stamps) {
+    if (s.bottom <= from || s.top >= to) continue;
+    stampOrientedRows(s.x, s.y, *s.source, *s.target, s.k, from, to, false);
+  }
 }
 
 }  // namespace
@@ -178,30 +187,23 @@ void beginDeferred(DeferredDrawing& deferred, uint32_t* pixels, int32_t width, i
 }
 
 void drawDeferred(DeferredDrawing& deferred) {
-  if (!deferred.draws.empty()) {
-    // Bands of about half a megabyte, so a band stays in the cache while all its draws run.
-    const int64_t rows = std::max<int64_t>(8, BAND_PIXELS / std::max(deferred.width, 1));
-    // A short list (a frame with little moving) is drawn whole, on this thread.
-    const int pieces = deferred.draws.size() < BANDED_FROM
-                           ? 1
-                           : static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
-    if (bandSetting() < 2 || pieces < 2) {
-      for (int band = 0; band < pieces; ++band) {
-        const auto [top, bottom] = bandRows(deferred.height, pieces, band);
-        if (top < bottom) drawDeferredBand(&deferred, top, bottom);
-      }
-    } else {
-      helper().draw(drawDeferredBand, &deferred, deferred.height, pieces);
+  if (deferred.draws.empty() && deferred.stamps.empty()) return;
+  // Bands of about half a megabyte, so a band stays in the cache while all its draws run; a short
+  // list (a frame with little moving) is drawn whole, on this thread.
+  const int64_t rows = std::max<int64_t>(8, BAND_PIXELS / std::max(deferred.width, 1));
+  const int pieces = deferred.draws.size() + deferred.stamps.size() < BANDED_FROM
+                         ? 1
+                         : static_cast<int>(std::clamp<int64_t>((deferred.height + rows - 1) / rows, 1, BAND_MASK));
+  if (bandSetting() < 2 || pieces < 2) {
+    for (int band = 0; band < pieces; ++band) {
+      const auto [top, bottom] = bandRows(deferred.height, pieces, band);
+      if (top < bottom) drawDeferredBand(&deferred, top, bottom);
     }
-    deferred.draws.clear();
+  } else {
+    helper().draw(drawDeferredBand, &deferred, deferred.height, pieces);
   }
-  // The stamps come after the draws, the background copy among them reading the picture as it
-  // was; they are stamped at once meanwhile.
-  const bool active = deferred.active;
-  deferred.active = false;
-  for (const DeferredStamp& s : deferred.stamps) stampOriented(s.x, s.y, *s.source, *s.target, s.k);
+  deferred.draws.clear();
   deferred.stamps.clear();
-  deferred.active = active;
 }
 
 void finishDeferred(DeferredDrawing& deferred) {
@@ -221,7 +223,11 @@ bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, int32_
   DeferredDrawing* deferred = target.damage.deferred;
   if (deferred == nullptr || !deferred->active) return false;
   if (deferred->stamps.size() == deferred->stamps.capacity()) drawDeferred(*deferred);
-  deferred->stamps.push_back(DeferredStamp{&source, &target, x, y, k});
+  // Its damage now; its rows, a square's side at most in any orientation, band by band later.
+  stampOrientedRows(x, y, source, target, k, 0, 0, true);
+  const int64_t side = std::max(source.width, source.height);
+  deferred->stamps.push_back(DeferredStamp{&source, &target, x, y, k, y, static_cast<int32_t>(std::min<int64_t>(
+                                                                                 int64_t{y} + side, INT32_MAX))});
   return true;
 }
 

@@ -6,7 +6,8 @@
 // The frame's drawing can be put off (deferred) while the simulation runs: the background copy, the
 // soldiers and the flames are recorded, then drawn band by band, a band small enough to stay in the
 // processor's cache from its background copy to its last flame. Stamps into the desktop picture
-// asked for meanwhile wait until the drawing is done, as the background copy reads that picture.
+// asked for meanwhile wait too, as the background copy reads that picture: each band stamps its
+// rows of the desktop after its draws.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -31,13 +32,16 @@ struct DeferredDraw {
   bool opaque = false;          // the frame was known to be opaque when it was asked for
 };
 
-// A stamp put off: stampOriented(x, y, *source, *target, k).
+// A stamp put off: stampOriented(x, y, *source, *target, k), which changes at most the target rows
+// top <= row < bottom. The target's rows are the frame's: a band stamps the rows it covers.
 struct DeferredStamp {
   const Image* source = nullptr;
   Image* target = nullptr;
   int32_t x = 0;
   int32_t y = 0;
   int32_t k = 0;
+  int32_t top = 0;
+  int32_t bottom = 0;
 };
 
 // The frame's put-off drawing. Its lists keep their capacity; a full list is drawn at once to make room.
@@ -52,8 +56,8 @@ struct DeferredDrawing {
 
 // Starts putting off the drawing into a frame (the canvases made meanwhile carry the list).
 void beginDeferred(DeferredDrawing& deferred, uint32_t* pixels, int32_t width, int32_t height);
-// Does what was put off: the draws band by band, then the stamps in order; the list goes on
-// recording while active. Allocates nothing.
+// Does what was put off, band by band: each band runs the draws in order, then the stamps in
+// order, clipped to its rows; the list goes on recording while active. Allocates nothing.
 void drawDeferred(DeferredDrawing& deferred);
 // drawDeferred, and stops putting off.
 void finishDeferred(DeferredDrawing& deferred);

@@ -191,6 +191,12 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
   if (!drawable(source) || !drawable(target)) return;
   if (deferStamp(x, y, source, target, k)) return;
+  stampOrientedRows(x, y, source, target, k, INT32_MIN, INT32_MAX, true);
+}
+
+void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, int k, int32_t top, int32_t bottom,
+                       bool markDamage) {
+  if (!drawable(source) || !drawable(target)) return;
   k &= 7;
   const int64_t w = source.width;
   const int64_t h = source.height;
@@ -200,10 +206,13 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
   const int64_t rows = across ? w : h;
   // Rule B: the screen's limits with exclusive lower ones, and the target's own edge as well.
   const Span screen = onArea(x, y, columns, rows, screenWidth, screenHeight);
-  const Span s{screen.c0 + 1, std::min(screen.c1, int64_t{target.width} - x), screen.r0 + 1,
-               std::min(screen.r1, int64_t{target.height} - y)};
+  Span s{screen.c0 + 1, std::min(screen.c1, int64_t{target.width} - x), screen.r0 + 1,
+         std::min(screen.r1, int64_t{target.height} - y)};
   if (s.empty()) return;
-  if (target.damage.grid) target.damage.grid->mark(x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+  if (markDamage && target.damage.grid) target.damage.grid->mark(x + s.c0, y + s.r0, x + s.c1, y + s.r1);
+  s.r0 = std::max<int64_t>(s.r0, int64_t{top} - y);
+  s.r1 = std::min<int64_t>(s.r1, int64_t{bottom} - y);
+  if (s.empty()) return;
   // Source index of visited (c, r) = b0 + r * br + c * step.
   int64_t b0 = 0, br = w, step = 1;
   switch (k) {
