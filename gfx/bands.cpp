@@ -161,8 +161,8 @@ void drawDeferredBand(const void* what, int32_t top, int32_t bottom) {
     d.draw(d, Canvas{rows, deferred.width, bottom - top, nullptr, d.opaque}, top);
   }
   // Then the stamps' rows here: the desktop's rows match the frame's, and the background copy of
-  // this band has read them (and left them in the cache).
-  // The first and last bands also take any rows beyond the frame's.
+  // this band has just read them (they are in the cache). The first and last bands also take any
+  // rows beyond the frame's.
   const int32_t from = top == 0 ? INT32_MIN : top;
   const int32_t to = bottom == deferred.height ? INT32_MAX : bottom;
   for (const DeferredStamp& s : deferred.stamps) {
