@@ -45,10 +45,6 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 // visible row or column at a cut-off left or top edge, are never drawn. Clipped to the screen and to
 // the target.
 void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
-// stampOriented at once, whatever waits: only the target rows top <= row < bottom are blended, and
-// the target's damage (the whole stamp's) is recorded only when markDamage is set.
-void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, int k, int32_t top, int32_t bottom,
-                       bool markDamage);
 // As stampImage; mirrored left to right unless facing is 1 (target column c shows source column w - c).
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
 // As stampImage, in one of eight orientations drawn with one rand() per call. For square sources; a
@@ -58,6 +54,10 @@ void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& ta
 // diagonal, 3 a quarter turn anticlockwise, 4 about the other diagonal, 5 a half turn, 6 mirrored
 // top to bottom, 7 a quarter turn clockwise.
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k);
+// stampOriented at once, whatever waits: only the target rows top <= row < bottom are blended, and
+// the target's damage (the whole stamp's) is recorded only when markDamage is set.
+void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, int k, int32_t top, int32_t bottom,
+                       bool markDamage);
 
 // The frame's background: the desktop picture where it covers the canvas, except pixels equal to
 // its key, and 0 everywhere else.
