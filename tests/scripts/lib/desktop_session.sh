@@ -45,7 +45,8 @@ keep_shot() {  # FILE NAME: kept for a person to look at when MW_SHOTS names a f
 
 # The program's screen against the desktop it photographed, below the top TOP rows (statistics):
 # equal but for one box of at most 256 x 256 (the tool in hand, the pointer). Prints a line saying
-# how they compare; returns 0 when they match so and the top rows differ (the program's own frame).
+# how they compare; returns 0 when they match so and the top rows differ (the program's own frame),
+# or, with TOP 0, when they match so.
 same_desktop() {  # SHOT DESKTOP TOP
   convert "$1" -depth 8 "rgb:$WORK/a.rgb" && convert "$2" -depth 8 "rgb:$WORK/b.rgb" || { echo "unreadable"; return 1; }
   /usr/bin/python3 - "$WORK/a.rgb" "$WORK/b.rgb" "$W" "$H" "$3" <<'PY'
@@ -69,7 +70,7 @@ top_differs = a[:top * w * 3] != b[:top * w * 3]
 print('%d pixels differ below row %d, within %dx%d at (%d, %d); the top rows %s' %
       (count, top, size[0], size[1], box[0] if count else 0, box[1] if count else 0,
        'differ' if top_differs else 'are the same'))
-sys.exit(0 if size[0] <= 256 and size[1] <= 256 and top_differs else 1)
+sys.exit(0 if size[0] <= 256 and size[1] <= 256 and (top_differs or top == 0) else 1)
 PY
 }
 
