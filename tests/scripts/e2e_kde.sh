@@ -89,12 +89,20 @@ keep_shot "$WORK/desktop.png" kde-desktop
 result=$(same_desktop "$WORK/desktop.png" "$WORK/wall.png" 0) || fail "KWin does not show the wallpaper: $result"
 echo "ok: the desktop shows the wallpaper but for the pointer ($result)"
 
-rm -f "$WORK/app/Files/Img/1.bmp"
-start_program "$WORK" env SDL_AUDIODRIVER=dummy "$APP"
-wait_for 20 test -f "$WORK/app/Files/Img/1.bmp" || fail "the program wrote no snapshot within 20 s"
-sleep 1.5  # the window appears after the photograph
-kill -0 "$APP_PID" 2>/dev/null || fail "the program ended at start"
-grep -q "cannot photograph" "$WORK/app.err" && fail "the portal capture failed"
+# KDE 5.27's portal reads KWin's picture through a pipe it makes non-blocking, and now and then
+# fails to (it then answers "cancelled"): one more start is allowed for that alone.
+for try in 1 2; do
+  rm -f "$WORK/app/Files/Img/1.bmp"
+  start_program "$WORK" env SDL_AUDIODRIVER=dummy "$APP"
+  wait_for 20 test -f "$WORK/app/Files/Img/1.bmp" || fail "the program wrote no snapshot within 20 s"
+  sleep 1.5  # the window appears after the photograph
+  kill -0 "$APP_PID" 2>/dev/null || fail "the program ended at start"
+  grep -q "cannot photograph" "$WORK/app.err" || break
+  [ "$try" = 1 ] && grep -q "the screenshot was cancelled" "$WORK/app.err" || fail "the portal capture failed"
+  echo "note: KDE's portal failed to read KWin's picture; the program starts once more"
+  timeout 10 /usr/bin/python3 "$HELPER" window Mirthwick close >/dev/null
+  expect_exit 10 "closing the window after the portal's failure"
+done
 result=""
 for _ in $(seq 10); do
   timeout 30 /usr/bin/python3 "$SHOOT" "$WORK/shown.png" 2>"$WORK/helper.err" && result=$(same_desktop "$WORK/shown.png" "$WORK/desktop.png" 40) &&
