@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "gfx/png_codec.h"
@@ -92,7 +93,12 @@ std::string readPortalFile(const std::string& path, std::vector<uint8_t>& bytes)
   } else if (info.st_size > PORTAL_FILE_LIMIT) {
     reason = "the screenshot portal's picture is larger than " + std::to_string(PORTAL_FILE_LIMIT >> 20) + " MB";
   } else {
-    bytes.resize(static_cast<size_t>(info.st_size));
+    try {
+      bytes.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      close(fd);
+      return "the screenshot portal's picture is too large for the memory left";
+    }
     size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
