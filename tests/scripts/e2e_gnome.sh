@@ -35,13 +35,7 @@ on_fail() {
   return 0
 }
 if [ -z "${MW_IN_SESSION:-}" ]; then
-  cat >"$WORK/system-bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>system</type><listen>unix:path=$WORK/run/system_bus</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-EOF
+  bus_config "$WORK/system-bus.conf" system "unix:path=$WORK/run/system_bus"
   dbus-daemon --config-file="$WORK/system-bus.conf" --nofork --nopidfile >"$WORK/system-bus.log" 2>&1 &
   started $!
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$WORK/run/system_bus
@@ -50,14 +44,7 @@ EOF
   started $!
   wait_for 10 dbus-send --system --print-reply --dest=org.freedesktop.login1 /org/freedesktop/login1 \
     org.freedesktop.DBus.Peer.Ping || skip "GNOME: the stand-in login manager did not start: $(tail -n 2 "$WORK/logind.log")"
-  # A session bus that starts no services by itself: only what the test starts runs.
-  cat >"$WORK/session-bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=$WORK/run</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-EOF
+  bus_config "$WORK/session-bus.conf" session "unix:tmpdir=$WORK/run"
   MW_IN_SESSION=1 timeout 200 dbus-run-session --config-file="$WORK/session-bus.conf" -- bash "$SELF" \
     2> >(grep -v 'fd limit' >&2)
   status=$?

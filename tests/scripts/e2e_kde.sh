@@ -29,13 +29,7 @@ if [ -z "${MW_WORK:-}" ]; then
   # kwin_wayland carries a file capability (cap_sys_resource) that a container may refuse to
   # execute; a plain copy runs anywhere.
   cp /usr/bin/kwin_wayland "$WORK/kwin_wayland" || skip "could not copy kwin_wayland"
-  cat >"$WORK/session-bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=$WORK</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-EOF
+  bus_config "$WORK/session-bus.conf" session "unix:tmpdir=$WORK"
   run_as_user "$SELF" mwkde MW_IN_SESSION=1 dbus-run-session --config-file="$WORK/session-bus.conf" --
   status=$?
   [ $status -eq 0 ] && echo "PASS"

@@ -38,6 +38,17 @@ run_as_user() {  # SCRIPT NAME_PREFIX VAR=VALUE...
   return $status
 }
 
+# A bus daemon's configuration that starts no services by itself: only what the test starts runs.
+bus_config() {  # FILE TYPE(session|system) ADDRESS
+  cat >"$1" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>$2</type><listen>$3</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+EOF
+}
+
 keep_shot() {  # FILE NAME: kept for a person to look at when MW_SHOTS names a folder
   [ -n "${MW_SHOTS:-}" ] && cp "$1" "$MW_SHOTS/$2.png" 2>/dev/null
   return 0
