@@ -1,17 +1,20 @@
 // The screenshot portal over sd-bus: subscribe to the request's Response, call Screenshot, wait.
 #include "platform/sdl/portal_capture.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <systemd/sd-bus.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
-#include "app/files.h"
 #include "gfx/png_codec.h"
 
 namespace mw {
@@ -74,6 +77,48 @@ int hexDigit(char c) {
   return -1;
 }
 
+// The portal's picture, read whole: a plain file only (a link is not followed, a FIFO or device
+// not waited on or read without end) of at most PORTAL_FILE_LIMIT bytes. Empty reason on success.
+std::string readPortalFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return errno == ENOENT ? "the screenshot portal's picture is missing"
+           : errno == ELOOP ? "the screenshot portal's picture is a link, not a plain file"
+                            : "the screenshot portal's picture could not be opened";
+  }
+  struct stat info {};
+  std::string reason;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    reason = "the screenshot portal's picture is not a plain file";
+  } else if (info.st_size > PORTAL_FILE_LIMIT) {
+    reason = "the screenshot portal's picture is larger than " + std::to_string(PORTAL_FILE_LIMIT >> 20) + " MB";
+  } else {
+    try {
+      bytes.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      close(fd);
+      return "the screenshot portal's picture is too large for the memory left";
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    if (done != bytes.size()) reason = "the screenshot portal's picture could not be read";
+  }
+  close(fd);
+  return reason;
+}
+
+// The portal's picture goes once read: its own name only, when that is a plain file or a link
+// (never what a link points at, a device or a folder).
+void removePortalFile(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))) unlink(path.c_str());
+}
+
 struct Bus {
   sd_bus* bus = nullptr;
   sd_bus_slot* slot = nullptr;
@@ -124,6 +169,15 @@ std::string pathOfFileUri(const std::string& uri) {
   }
   if (path.find('\0') != std::string::npos) return {};
   return path;
+}
+
+int portalTimeoutMs() {
+  const char* text = std::getenv("MIRTHWICK_PORTAL_TIMEOUT");
+  if (text == nullptr || text[0] == '\0') return PORTAL_TIMEOUT_MS;
+  char* end = nullptr;
+  const long seconds = std::strtol(text, &end, 10);
+  if (*end != '\0' || seconds < 1 || seconds > 600) return PORTAL_TIMEOUT_MS;
+  return static_cast<int>(seconds) * 1000;
 }
 
 PortalCapture capturePortalScreenshot(int timeoutMs, Image& picture, std::string& reason) {
@@ -210,9 +264,11 @@ PortalCapture capturePortalScreenshot(int timeoutMs, Image& picture, std::string
     reason = "the screenshot portal gave no file";
     return PortalCapture::Failed;
   }
-  const std::vector<uint8_t> bytes = readFileBytes(file);
+  std::vector<uint8_t> bytes;
+  reason = readPortalFile(file, bytes);
   // The picture is ours alone: it goes at once (GNOME writes it into the user's Pictures).
-  std::remove(file.c_str());
+  removePortalFile(file);
+  if (!reason.empty()) return PortalCapture::Failed;
   Image decoded;
   if (bytes.empty() || !decodePng(bytes.data(), bytes.size(), decoded) || decoded.width <= 0 || decoded.height <= 0) {
     reason = "the screenshot portal's picture could not be read";

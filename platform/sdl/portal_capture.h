@@ -17,9 +17,14 @@ enum class PortalCapture {
 
 // How long a screenshot may take: long enough for a user to answer a permission question.
 inline constexpr int PORTAL_TIMEOUT_MS = 30000;
+// MIRTHWICK_PORTAL_TIMEOUT (whole seconds, 1 to 600) when set and valid, else PORTAL_TIMEOUT_MS.
+int portalTimeoutMs();
+// The largest picture file read from the portal (an 8K screen's PNG is far smaller).
+inline constexpr long long PORTAL_FILE_LIMIT = 256ll << 20;
 
 // Asks the portal on the session bus for a non-interactive screenshot and waits for its answer.
-// The file the portal wrote is read, deleted and decoded. reason: one line saying why, on failure.
+// The file the portal wrote is read (a plain file only, within PORTAL_FILE_LIMIT), deleted and
+// decoded. reason: one line saying why, on failure.
 PortalCapture capturePortalScreenshot(int timeoutMs, Image& picture, std::string& reason);
 
 struct DesktopRect {

@@ -170,7 +170,7 @@ SdlPlatform::~SdlPlatform() {
 bool SdlPlatform::capturePortal(ScreenCapture& out, std::string& reason) {
   if (!portalAsked_) {
     portalAsked_ = true;
-    portalWorked_ = capturePortalScreenshot(PORTAL_TIMEOUT_MS, portalPicture_, portalReason_) == PortalCapture::Picture;
+    portalWorked_ = capturePortalScreenshot(portalTimeoutMs(), portalPicture_, portalReason_) == PortalCapture::Picture;
   }
   if (!portalWorked_) {
     reason = portalReason_;

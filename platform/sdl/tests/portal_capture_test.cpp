@@ -1,6 +1,7 @@
 // The portal picture's pieces that need no bus: cutting one monitor out of the layout, file URIs,
-// and telling XWayland's outputs.
+// the time allowed for an answer, and telling XWayland's outputs.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "platform/sdl/portal_capture.h"
 #include "platform/sdl/x11_capture.h"
@@ -69,6 +70,27 @@ TEST(PortalPicture, FileUrisGiveLocalPathsOnly) {
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(pathOfFileUri(c.uri), c.path) << c.uri;
+}
+
+TEST(PortalTimeout, IsWholeSecondsFromTheEnvironmentWithinLimits) {
+  const struct {
+    const char* value;  // nullptr: unset
+    int milliseconds;
+  } cases[] = {
+      {nullptr, PORTAL_TIMEOUT_MS}, {"", PORTAL_TIMEOUT_MS},    {"1", 1000},
+      {"600", 600000},              {"0", PORTAL_TIMEOUT_MS},   {"601", PORTAL_TIMEOUT_MS},
+      {"-5", PORTAL_TIMEOUT_MS},    {"5s", PORTAL_TIMEOUT_MS},  {"abc", PORTAL_TIMEOUT_MS},
+      {"99999999999999999999", PORTAL_TIMEOUT_MS},
+  };
+  for (const auto& c : cases) {
+    if (c.value == nullptr) {
+      unsetenv("MIRTHWICK_PORTAL_TIMEOUT");
+    } else {
+      setenv("MIRTHWICK_PORTAL_TIMEOUT", c.value, 1);
+    }
+    EXPECT_EQ(portalTimeoutMs(), c.milliseconds) << (c.value ? c.value : "unset");
+  }
+  unsetenv("MIRTHWICK_PORTAL_TIMEOUT");
 }
 
 TEST(XWayland, IsToldByItsOutputNames) {
