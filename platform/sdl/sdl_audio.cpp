@@ -48,6 +48,7 @@ bool SdlAudio::open() {
   }
   Mix_AllocateChannels(SOUND_SLOT_COUNT);
   open_ = true;
+  for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot) load(slot);
   return true;
 }
 
@@ -61,16 +62,22 @@ void SdlAudio::close() {
 }
 
 void SdlAudio::attach(int slot, const uint8_t* bytes, uint32_t length) {
-  if (!open_ || !validSlot(slot)) return;
+  if (!validSlot(slot)) return;
+  bytes_[slot] = bytes;
+  lengths_[slot] = bytes != nullptr ? length : 0;
+  if (open_) load(slot);
+}
+
+void SdlAudio::load(int slot) {
   if (chunks_[slot] != nullptr) {
     Mix_HaltChannel(slot);
     Mix_FreeChunk(chunks_[slot]);  // a quick-loaded chunk leaves the bytes to their owner
     chunks_[slot] = nullptr;
   }
   // Whole stereo samples only: a trailing partial one is never read.
-  const uint32_t usable = length - length % FRAME_BYTES;
-  if (bytes == nullptr || usable == 0) return;
-  chunks_[slot] = Mix_QuickLoad_RAW(const_cast<Uint8*>(bytes), usable);
+  const uint32_t usable = lengths_[slot] - lengths_[slot] % FRAME_BYTES;
+  if (bytes_[slot] == nullptr || usable == 0) return;
+  chunks_[slot] = Mix_QuickLoad_RAW(const_cast<Uint8*>(bytes_[slot]), usable);
 }
 
 void SdlAudio::play(int slot, int level, bool looping) {

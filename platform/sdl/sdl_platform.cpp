@@ -106,7 +106,7 @@ int refreshRateOf(int display) {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform() : pacer_(0, 1) {
+SdlPlatform::SdlPlatform(bool openSound) : pacer_(0, 1), soundDeferred_(!openSound) {
   // The first click on the window counts as a click, and losing focus leaves the window alone.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -247,7 +247,7 @@ void SdlPlatform::createWindow(int width, int height) {
   }
   createRenderer();
   setIcons();
-  audio_.open();
+  if (!soundDeferred_) audio_.open();
 }
 
 void SdlPlatform::setIcons() {
@@ -494,7 +494,13 @@ void SdlPlatform::showMenuCursor(bool visible) {
 
 void SdlPlatform::attachSound(int slot, const uint8_t* bytes, uint32_t length) { audio_.attach(slot, bytes, length); }
 
-void SdlPlatform::playSound(int slot, int level, bool looping) { audio_.play(slot, level, looping); }
+void SdlPlatform::playSound(int slot, int level, bool looping) {
+  if (soundDeferred_ && window_ != nullptr) {
+    soundDeferred_ = false;
+    audio_.open();
+  }
+  audio_.play(slot, level, looping);
+}
 
 void SdlPlatform::stopSound(int slot) { audio_.stop(slot); }
 
