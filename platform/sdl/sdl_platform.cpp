@@ -52,14 +52,14 @@ bool isWaylandSession() {
 }
 
 // Whether a Wayland client could reach a compositor at all: libwayland finds its socket through
-// WAYLAND_SOCKET, an absolute WAYLAND_DISPLAY, or XDG_RUNTIME_DIR (and prints an error of its own
-// on standard error when none is there).
+// WAYLAND_SOCKET, an absolute WAYLAND_DISPLAY, or an absolute XDG_RUNTIME_DIR (and prints an
+// error of its own on standard error when none is there).
 bool waylandReachable() {
   const char* socket = std::getenv("WAYLAND_SOCKET");
   const char* display = std::getenv("WAYLAND_DISPLAY");
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   return (socket != nullptr && socket[0] != '\0') || (display != nullptr && display[0] == '/') ||
-         (runtime != nullptr && runtime[0] != '\0');
+         (runtime != nullptr && runtime[0] == '/');
 }
 
 bool videoDriverIs(const char* name) {
