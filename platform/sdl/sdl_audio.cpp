@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
+
 namespace mw {
 
 namespace {
@@ -18,6 +22,26 @@ constexpr uint32_t FRAME_BYTES = 4;  // one 16-bit stereo sample
 
 bool validSlot(int slot) { return slot >= 0 && slot < SOUND_SLOT_COUNT; }
 
+#if defined(__linux__)
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// ALSA reports each failed probe (no sound card, no "default" device) in lines of its own on
+// standard error, where the program says in one line of its own that it runs silently. The error
+// handler belongs to the library, which SDL loads too; it stays loaded.
+void quietAlsa() {
+#if defined(__linux__)
+  static bool done = false;
+  if (done) return;
+  done = true;
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (alsa == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&ignoreAlsaError);
+#endif
+}
+
 }  // namespace
 
 int SdlAudio::mixerVolume(int level) {
@@ -26,6 +50,7 @@ int SdlAudio::mixerVolume(int level) {
 
 bool SdlAudio::open() {
   if (open_) return true;
+  quietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "mirthwick: no sound (%s); running silently\n", SDL_GetError());
     return false;

@@ -3,7 +3,9 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,11 @@ int main(int argc, char** argv) {
   if (command.exitCode) {
     std::fputs(command.out.c_str(), stdout);
     std::fputs(command.err.c_str(), stderr);
-    // A help text piped into a closed or full output is an error, not a silent success.
-    if (std::fflush(stdout) != 0 && !command.out.empty()) return 1;
+    // Help written into a full or closed output is a failure, not a silent success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "mirthwick: cannot write to standard output: %s\n", std::strerror(errno));
+      return 1;
+    }
     return *command.exitCode;
   }
   SDL_SetMainReady();

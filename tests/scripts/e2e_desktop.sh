@@ -218,6 +218,14 @@ sound_run "$WORK/sound-on.raw"
 sound_run "$WORK/sound-muted.raw" --mute
 [ -e "$WORK/sound-muted.raw" ] && fail "--mute: a sound device was opened ($(stat -c %s "$WORK/sound-muted.raw") bytes written)"
 echo "ok: --mute opens no sound device while the hammer strikes; without it the blow is heard"
+# Through ALSA (on a machine without a sound card it fails), standard error holds our lines only.
+rm -f "$SNAPSHOT"
+park_pointer
+start_program /tmp env SDL_AUDIODRIVER=alsa "$APP_DIR/mirthwick"
+wait_for_window 15 "ALSA"
+quit_with_escape "Escape (ALSA)"
+grep -v '^[Mm]irthwick' "$WORK/app.err" && fail "lines not of our own on standard error with ALSA (above)"
+echo "ok: with ALSA, standard error holds our own lines only ($(wc -l <"$WORK/app.err") of them)"
 
 start_app
 expect_desktop_shown 0 "after start"
