@@ -103,9 +103,10 @@ fi
 # Wine's server for this display, with its output detached; the prefix is made once and kept.
 wineserver -p </dev/null >/dev/null 2>&1
 timeout 120 wineboot -i </dev/null >/dev/null 2>&1
+# Wine's own windows (its desktop process's) exist by now, so the root's children are the program's.
+expect_command_line "on the X display"
 
 paint_desktop
-expect_command_line "on the X display"
 
 # Sound: records the sink while ACTION runs; prints the loudest sample.
 loudest_during() {
