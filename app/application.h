@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/messages.h"
+#include "app/options.h"
 
 namespace mw {
 
@@ -14,7 +15,8 @@ struct World;
 class Application {
  public:
   // seed replaces the clock seed (tests and the simulator replay exactly).
-  explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+  explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt,
+                       const StartOptions& options = {});
   ~Application();
 
   // Photographs the desktop, creates the window (whose first message photographs it again) and
@@ -27,16 +29,18 @@ class Application {
   int finish();
 
   World& world() { return *world_; }
+  const StartOptions& options() const { return options_; }
   bool quitTaken() const { return message_.message == WM_QUIT; }
 
  private:
   Platform& platform_;
   std::optional<uint32_t> seed_;
+  StartOptions options_;
   std::unique_ptr<World> world_;
   WindowMessage message_{};
 };
 
 // Runs the whole program on a platform until it quits; returns the exit code.
-int runMirthwick(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+int runMirthwick(Platform& platform, std::optional<uint32_t> seed = std::nullopt, const StartOptions& options = {});
 
 }  // namespace mw

@@ -4,12 +4,16 @@
 Writes assets/icons/101.png (16x16) and 103.png (32x32): a monitor whose
 screen is cracked around the point where a hammer has just struck, as
 32-bit RGBA; 101.ico and 103.ico hold the same pictures as Windows icon
-files (one 32-bpp image each). 13.png is the menu cursor, a 32x32
+files (one 32-bpp image each). assets/icons/hicolor/NxN.png are the same
+picture drawn for the desktop's application icon at 48, 64, 128 and 256
+pixels, each with more detail as it grows: a wallpaper with windows on
+the screen, branching cracks and loose shards, a glare on the glass, the
+grain of the handle, the hammer head's bevels and the stand's shading. 13.png is the menu cursor, a 32x32
 crosshair in a few flat colours with its hot spot at (16, 16), and 13.cur
 the same as a Windows cursor file (4-bit palette image, AND mask).
 
-The icon is drawn with cairo at 16x the target size and box-filtered
-down, so edges get clean partial alpha. The cursor is drawn pixel by
+The icon is drawn with cairo at 16x the target size (4x from 48 pixels
+up) and box-filtered down, so edges get clean partial alpha. The cursor is drawn pixel by
 pixel so it stays within 16 colours with hard edges.
 """
 import math
@@ -22,6 +26,8 @@ from PIL import Image
 
 ROOT = Path(__file__).resolve().parent.parent
 OUT_DIR = ROOT / "assets" / "icons"
+HICOLOR_DIR = OUT_DIR / "hicolor"
+HICOLOR_SIZES = (48, 64, 128, 256)
 SUPER = 16
 HOTSPOT = (16, 16)
 
@@ -148,16 +154,235 @@ def draw_icon(cr, small):
     cr.restore()
 
 
+def crack_path(rng, x, y, angle, length, pieces, wander):
+    """A jagged crack from (x, y): pieces straight segments, each turning a
+    little at random."""
+    pts = [(x, y)]
+    for _ in range(pieces):
+        angle += rng.uniform(-wander, wander)
+        step = length / pieces
+        x += step * math.cos(angle)
+        y += step * math.sin(angle)
+        pts.append((x, y))
+    return pts
+
+
+def stroke_path(cr, pts, dx=0.0):
+    cr.move_to(pts[0][0] + dx, pts[0][1] + dx)
+    for x, y in pts[1:]:
+        cr.line_to(x + dx, y + dx)
+    cr.stroke()
+
+
+def draw_icon_large(cr, size):
+    """The same picture on the 32-unit square, for 48 pixels and up: lines
+    keep a width in pixels rather than in units, and the detail grows with
+    the size (secondary cracks from 64, shards and grain from 128)."""
+    px = 32.0 / size  # one target pixel in units
+    fine = size >= 128
+    rng = np.random.default_rng(size)
+    # stand: neck and foot, shaded left to right
+    foot = cairo.LinearGradient(8, 0, 24, 0)
+    foot.add_color_stop_rgb(0, *rgb("#3f4852"))
+    foot.add_color_stop_rgb(0.45, *rgb("#7a8794"))
+    foot.add_color_stop_rgb(1, *rgb("#3a424b"))
+    cr.rectangle(14, 24, 4, 4)
+    cr.set_source(foot)
+    cr.fill()
+    rounded_rect(cr, 8, 27, 16, 3.5, 1.2)
+    cr.set_source(foot)
+    cr.fill_preserve()
+    cr.set_source_rgb(*rgb("#20262c"))
+    cr.set_line_width(px)
+    cr.stroke()
+    # bezel with a lighter top edge
+    rounded_rect(cr, 1.5, 3.5, 29, 21, 2.5)
+    bezel = cairo.LinearGradient(0, 3.5, 0, 24.5)
+    bezel.add_color_stop_rgb(0, *rgb("#3a444e"))
+    bezel.add_color_stop_rgb(0.12, *rgb("#1e252c"))
+    bezel.add_color_stop_rgb(1, *rgb("#161b20"))
+    cr.set_source(bezel)
+    cr.fill_preserve()
+    cr.set_source_rgb(*rgb("#0b0e11"))
+    cr.set_line_width(max(px, 0.5))
+    cr.stroke()
+    cr.arc(16, 23.3, 0.35, 0, 2 * math.pi)  # power light
+    cr.set_source_rgb(*rgb("#5fe08a"))
+    cr.fill()
+    screen = (3.5, 5.5, 25, 17)
+    sky = cairo.LinearGradient(0, screen[1], 0, screen[1] + screen[3])
+    sky.add_color_stop_rgb(0, *rgb("#7cc4ff"))
+    sky.add_color_stop_rgb(1, *rgb("#2a6fc9"))
+    cr.rectangle(*screen)
+    cr.set_source(sky)
+    cr.fill()
+    cr.save()
+    cr.rectangle(*screen)
+    cr.clip()
+    # the desktop under the glass: hills, a task bar, two windows
+    cr.move_to(screen[0], 19)
+    cr.curve_to(9, 15.5, 14, 17.5, 19, 16.5)
+    cr.curve_to(23, 15.8, 26, 17, 29, 16)
+    cr.line_to(29, 23)
+    cr.line_to(screen[0], 23)
+    cr.close_path()
+    cr.set_source_rgb(*rgb("#3f9a52"))
+    cr.fill()
+    cr.rectangle(screen[0], 21, screen[2], 1.5)
+    cr.set_source_rgba(0.06, 0.09, 0.13, 0.85)
+    cr.fill()
+    for x in (5, 6.8, 8.6):
+        cr.rectangle(x, 21.35, 1.2, 0.8)
+        cr.set_source_rgb(*rgb("#9fb4c8"))
+        cr.fill()
+    for (x, y, w, h, title) in ((17.5, 7, 9, 6.5, "#e8a33a"), (5.5, 8.5, 7.5, 5.5, "#5b7fa8")):
+        cr.rectangle(x, y, w, h)
+        cr.set_source_rgb(*rgb("#f4f6f8"))
+        cr.fill()
+        cr.rectangle(x, y, w, 1.2)
+        cr.set_source_rgb(*rgb(title))
+        cr.fill()
+        cr.set_source_rgb(*rgb("#b9c3cc"))
+        for k in range(3):
+            cr.rectangle(x + 0.8, y + 2 + k * 1.1, w * (0.75 - 0.15 * k), 0.45)
+            cr.fill()
+    # cracks radiate from the impact point
+    ix, iy = 12.5, 12.5
+    rays = [(-0.35, 15), (0.25, 18), (0.95, 13), (1.65, 12), (2.35, 14),
+            (3.0, 13), (3.75, 14), (4.45, 12), (5.25, 16)]
+    main = [crack_path(rng, ix, iy, a, l, 3 if size < 128 else 6, 0.35) for a, l in rays]
+    branches = []
+    if size >= 64:
+        for pts in main:
+            for k in range(1, len(pts) - 1, 1 if fine else 2):
+                x, y = pts[k]
+                a = math.atan2(y - iy, x - ix) + rng.choice([-1, 1]) * rng.uniform(0.5, 1.1)
+                branches.append(crack_path(rng, x, y, a, rng.uniform(2, 4.5), 3, 0.4))
+    # shards: the glass between two rays near the impact, tinted and edged with light
+    if fine:
+        for a0 in (0.25, 1.65, 3.75):
+            cr.move_to(ix, iy)
+            for a, r in ((a0, 6.5), (a0 + 0.35, 7.5), (a0 + 0.7, 5.5)):
+                cr.line_to(ix + r * math.cos(a), iy + r * math.sin(a))
+            cr.close_path()
+            cr.set_source_rgba(1, 1, 1, 0.22)
+            cr.fill()
+    cr.set_line_join(cairo.LINE_JOIN_ROUND)
+    cr.set_line_cap(cairo.LINE_CAP_ROUND)
+    main_w = (1.0 + size / 160) * px  # 1.3 pixels wide at 48, 2.6 at 256
+    for colour, width, dx in (("#0d2340", main_w * 1.8, px), ("#ffffff", main_w, 0.0)):
+        cr.set_source_rgb(*rgb(colour))
+        cr.set_line_width(width)
+        for pts in main:
+            stroke_path(cr, pts, dx)
+        cr.arc(ix + dx, iy + dx, 4.2, 0.3, 2.2)
+        cr.stroke()
+        cr.arc(ix + dx, iy + dx, 4.6, 3.4, 5.3)
+        cr.stroke()
+        if fine:
+            cr.arc(ix + dx, iy + dx, 8.0, 1.0, 1.9)
+            cr.stroke()
+            cr.arc(ix + dx, iy + dx, 7.6, 4.0, 4.9)
+            cr.stroke()
+    cr.set_source_rgba(1, 1, 1, 0.85)
+    cr.set_line_width(main_w * 0.6)
+    for pts in branches:
+        stroke_path(cr, pts)
+    cr.set_source_rgb(1, 1, 1)
+    cr.arc(ix, iy, 1.3, 0, 2 * math.pi)
+    cr.fill()
+    # a glare across the glass, top left to lower right
+    glare = cairo.LinearGradient(3.5, 5.5, 20, 22)
+    glare.add_color_stop_rgba(0, 1, 1, 1, 0.28)
+    glare.add_color_stop_rgba(0.45, 1, 1, 1, 0.0)
+    cr.move_to(3.5, 5.5)
+    cr.line_to(17, 5.5)
+    cr.line_to(3.5, 17)
+    cr.close_path()
+    cr.set_source(glare)
+    cr.fill()
+    cr.restore()
+    # hammer: handle down to the lower right, head just struck the screen
+    cr.save()
+    cr.translate(19.5, 14.5)
+    cr.rotate(math.radians(-40))
+    handle_w, handle_l = 3.4, 18
+    rounded_rect(cr, -handle_w / 2, 0, handle_w, handle_l, handle_w / 2)
+    wood = cairo.LinearGradient(-handle_w / 2, 0, handle_w / 2, 0)
+    wood.add_color_stop_rgb(0, *rgb("#8a5226"))
+    wood.add_color_stop_rgb(0.4, *rgb("#c98a4c"))
+    wood.add_color_stop_rgb(1, *rgb("#93592a"))
+    cr.set_source(wood)
+    cr.fill_preserve()
+    cr.save()
+    cr.clip_preserve()
+    if fine:  # grain: long thin darker streaks
+        cr.set_source_rgba(0.35, 0.18, 0.06, 0.45)
+        cr.set_line_width(px)
+        for gx in (-1.0, -0.3, 0.5, 1.1):
+            cr.move_to(gx, 0.5)
+            cr.curve_to(gx + 0.3, 6, gx - 0.3, 12, gx + 0.2, handle_l - 0.5)
+            cr.stroke()
+    # the grip: darker bands at the end of the handle
+    cr.set_source_rgba(0.2, 0.1, 0.03, 0.5)
+    for k in range(3 if size >= 64 else 0):
+        cr.rectangle(-handle_w / 2, handle_l - 5 + k * 1.5, handle_w, 0.6)
+        cr.fill()
+    cr.restore()
+    cr.set_source_rgb(*rgb("#4a2a0e"))
+    cr.set_line_width(max(px, 0.45))
+    cr.stroke()
+    hw, hh = 16, 7
+    head = cairo.LinearGradient(0, -hh / 2 - 1, 0, hh / 2 - 1)
+    head.add_color_stop_rgb(0, *rgb("#f2f5f8"))
+    head.add_color_stop_rgb(0.5, *rgb("#a2adb8"))
+    head.add_color_stop_rgb(1, *rgb("#5b6570"))
+    rounded_rect(cr, -hw / 2, -hh / 2 - 1, hw, hh, 1.5)
+    cr.set_source(head)
+    cr.fill_preserve()
+    cr.set_source_rgb(*rgb("#1b2026"))
+    cr.set_line_width(max(px, 0.45))
+    cr.stroke()
+    # bevels: a light line along the top, a dark one along the bottom, the eye round the handle
+    cr.set_line_width(max(px, 0.3))
+    cr.set_source_rgba(1, 1, 1, 0.7)
+    cr.move_to(-hw / 2 + 1.8, -hh / 2 - 0.2)
+    cr.line_to(hw / 2 - 1.2, -hh / 2 - 0.2)
+    cr.stroke()
+    cr.set_source_rgba(0.1, 0.12, 0.15, 0.5)
+    cr.move_to(-hw / 2 + 1.8, hh / 2 - 1.9)
+    cr.line_to(hw / 2 - 1.2, hh / 2 - 1.9)
+    cr.stroke()
+    cr.rectangle(-handle_w / 2 - 0.4, -hh / 2 - 1, handle_w + 0.8, hh)
+    cr.set_source_rgba(0.1, 0.12, 0.15, 0.25)
+    cr.fill()
+    cr.rectangle(-hw / 2, -hh / 2 - 1, 2.5, hh)
+    cr.set_source_rgba(0.1, 0.12, 0.15, 0.45)
+    cr.fill()
+    # the claw: a notch in the back of the head
+    cr.move_to(hw / 2, -1.6)
+    cr.line_to(hw / 2 - 2.2, -1.0)
+    cr.line_to(hw / 2, -0.4)
+    cr.close_path()
+    cr.set_source_rgb(*rgb("#1b2026"))
+    cr.fill()
+    cr.restore()
+
+
 def render_icon(size):
-    big = size * SUPER
+    factor = SUPER if size <= 32 else 4
+    big = size * factor
     surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, big, big)
     cr = cairo.Context(surface)
     cr.scale(big / 32, big / 32)
-    draw_icon(cr, small=size <= 16)
+    if size <= 32:
+        draw_icon(cr, small=size <= 16)
+    else:
+        draw_icon_large(cr, size)
     surface.flush()
     # cairo keeps premultiplied BGRA; average premultiplied, then divide
     px = np.frombuffer(surface.get_data(), np.uint8).reshape(big, surface.get_stride() // 4, 4)[:, :big]
-    px = px.astype(float).reshape(size, SUPER, size, SUPER, 4).mean(axis=(1, 3))
+    px = px.astype(float).reshape(size, factor, size, factor, 4).mean(axis=(1, 3))
     alpha = px[..., 3]
     rgba = np.zeros((size, size, 4))
     for c, src in ((0, 2), (1, 1), (2, 0)):
@@ -307,6 +532,10 @@ def main():
         assert kind == 1 and fields[:2] == (size, size) and fields[3:] == (1, 32)
         assert np.array_equal(back, rgba), f"{number}.ico does not read back"
         print("wrote", OUT_DIR / f"{number}.png", "and .ico")
+    HICOLOR_DIR.mkdir(parents=True, exist_ok=True)
+    for size in HICOLOR_SIZES:
+        Image.fromarray(render_icon(size), "RGBA").save(HICOLOR_DIR / f"{size}x{size}.png")
+        print("wrote", HICOLOR_DIR / f"{size}x{size}.png")
     cursor = draw_cursor()
     Image.fromarray(cursor, "RGBA").save(OUT_DIR / "13.png")
     colours = sorted({tuple(int(v) for v in p[:3]) for p in cursor.reshape(-1, 4) if p[3]})

@@ -331,6 +331,15 @@ TEST(Icons, PngsAndIconFilesHaveTheirSizes) {
         EXPECT_EQ(bpp, 32) << ico << ": must be a 32-bpp image";
         EXPECT_EQ(bitCount, 32) << ico << ": entry bit count";
     }
+    // The desktop's application icons: each size drawn, none left empty or opaque to its corners.
+    for (const int size : {48, 64, 128, 256}) {
+        const std::string name = "icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + ".png";
+        Picture pic;
+        ASSERT_NO_FATAL_FAILURE(loadPicture(name, size, size, pic));
+        EXPECT_EQ(pic.rgba[3], 0) << name << ": the top-left corner should be transparent";
+        const std::size_t middle = (std::size_t(size / 2) * size + size / 2) * 4;
+        EXPECT_EQ(pic.rgba[middle + 3], 255) << name << ": the middle should be opaque";
+    }
 }
 
 TEST(Cursor, IsA32x32PointerOfAtMost16ColoursWithCentredHotSpot) {

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
+
 namespace mw {
 
 namespace {
@@ -18,6 +22,26 @@ constexpr uint32_t FRAME_BYTES = 4;  // one 16-bit stereo sample
 
 bool validSlot(int slot) { return slot >= 0 && slot < SOUND_SLOT_COUNT; }
 
+#if defined(__linux__)
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// ALSA reports each failed probe (no sound card, no "default" device) in lines of its own on
+// standard error, where the program says in one line of its own that it runs silently. The error
+// handler belongs to the library, which SDL loads too; it stays loaded.
+void quietAlsa() {
+#if defined(__linux__)
+  static bool done = false;
+  if (done) return;
+  done = true;
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (alsa == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&ignoreAlsaError);
+#endif
+}
+
 }  // namespace
 
 int SdlAudio::mixerVolume(int level) {
@@ -26,6 +50,7 @@ int SdlAudio::mixerVolume(int level) {
 
 bool SdlAudio::open() {
   if (open_) return true;
+  quietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "mirthwick: no sound (%s); running silently\n", SDL_GetError());
     return false;
@@ -48,6 +73,7 @@ bool SdlAudio::open() {
   }
   Mix_AllocateChannels(SOUND_SLOT_COUNT);
   open_ = true;
+  for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot) load(slot);
   return true;
 }
 
@@ -61,16 +87,22 @@ void SdlAudio::close() {
 }
 
 void SdlAudio::attach(int slot, const uint8_t* bytes, uint32_t length) {
-  if (!open_ || !validSlot(slot)) return;
+  if (!validSlot(slot)) return;
+  bytes_[slot] = bytes;
+  lengths_[slot] = bytes != nullptr ? length : 0;
+  if (open_) load(slot);
+}
+
+void SdlAudio::load(int slot) {
   if (chunks_[slot] != nullptr) {
     Mix_HaltChannel(slot);
     Mix_FreeChunk(chunks_[slot]);  // a quick-loaded chunk leaves the bytes to their owner
     chunks_[slot] = nullptr;
   }
   // Whole stereo samples only: a trailing partial one is never read.
-  const uint32_t usable = length - length % FRAME_BYTES;
-  if (bytes == nullptr || usable == 0) return;
-  chunks_[slot] = Mix_QuickLoad_RAW(const_cast<Uint8*>(bytes), usable);
+  const uint32_t usable = lengths_[slot] - lengths_[slot] % FRAME_BYTES;
+  if (bytes_[slot] == nullptr || usable == 0) return;
+  chunks_[slot] = Mix_QuickLoad_RAW(const_cast<Uint8*>(bytes_[slot]), usable);
 }
 
 void SdlAudio::play(int slot, int level, bool looping) {

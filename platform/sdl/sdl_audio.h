@@ -8,8 +8,8 @@ struct Mix_Chunk;
 
 namespace mw {
 
-// The platform opens it after creating the window and closes it after the core's tear-down has
-// released the slots, before the window and renderer go.
+// The platform opens it after creating the window (or, started muted, at the first sound played)
+// and closes it after the core's tear-down has released the slots, before the window and renderer go.
 class SdlAudio {
  public:
   SdlAudio() = default;
@@ -17,12 +17,13 @@ class SdlAudio {
   SdlAudio& operator=(const SdlAudio&) = delete;
   ~SdlAudio() { close(); }
 
-  // Opens the audio device at 44100 Hz, 16-bit stereo; false (and silence from then on) when it fails.
+  // Opens the audio device at 44100 Hz, 16-bit stereo, and gives it the slots attached so far; false
+  // (and silence from then on) when it fails.
   bool open();
   // Stops everything and closes the device.
   void close();
-  // Takes the samples of a slot (null releases the slot). The bytes stay the caller's and must
-  // outlive the slot.
+  // Takes the samples of a slot (null releases the slot), also while no device is open. The bytes
+  // stay the caller's and must outlive the slot.
   void attach(int slot, const uint8_t* bytes, uint32_t length);
   // Rewinds and plays a slot once or looping, at a level in hundredths of a decibel.
   void play(int slot, int level, bool looping);
@@ -36,7 +37,11 @@ class SdlAudio {
   static constexpr int BUFFER_FRAMES = 1024;
 
  private:
+  void load(int slot);
+
   bool open_ = false;
+  const uint8_t* bytes_[SOUND_SLOT_COUNT] = {};
+  uint32_t lengths_[SOUND_SLOT_COUNT] = {};
   Mix_Chunk* chunks_[SOUND_SLOT_COUNT] = {};
 };
 

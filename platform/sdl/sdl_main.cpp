@@ -1,16 +1,34 @@
-// The desktop program's entry: its Files/ and snapshot folder, the SDL platform, the main loop.
+// The desktop program's entry: its command line, Files/ and snapshot folder, the SDL platform, the
+// main loop.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/paths.h"
 #include "platform/sdl/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/session_end.h"
 
-int main() {
+int main(int argc, char** argv) {
+  // Help, version and a bad command line end here, before any lock, photo, window or device.
+  const mw::CommandLine command = mw::parseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc));
+  if (command.exitCode) {
+    std::fputs(command.out.c_str(), stdout);
+    std::fputs(command.err.c_str(), stderr);
+    // Help written into a full or closed output is a failure, not a silent success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "mirthwick: cannot write to standard output: %s\n", std::strerror(errno));
+      return 1;
+    }
+    return *command.exitCode;
+  }
   SDL_SetMainReady();
   // A second one would photograph the first one's screen and replace its snapshot.
   if (mw::acquireInstanceLock() == mw::InstanceLock::HeldElsewhere) {
@@ -23,8 +41,8 @@ int main() {
     mw::locateProgramFiles(base);
     SDL_free(base);
   }
-  mw::SdlPlatform platform;
+  mw::SdlPlatform platform(!command.options.mute);
   if (!platform.ready()) return 1;
   mw::quitOnHangup();
-  return mw::runMirthwick(platform);
+  return mw::runMirthwick(platform, std::nullopt, command.options);
 }

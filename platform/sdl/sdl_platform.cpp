@@ -51,6 +51,17 @@ bool isWaylandSession() {
   return (display != nullptr && display[0] != '\0') || (type != nullptr && std::strcmp(type, "wayland") == 0);
 }
 
+// Whether a Wayland client could reach a compositor at all: libwayland finds its socket through
+// WAYLAND_SOCKET, an absolute WAYLAND_DISPLAY, or an absolute XDG_RUNTIME_DIR (and prints an
+// error of its own on standard error when none is there).
+bool waylandReachable() {
+  const char* socket = std::getenv("WAYLAND_SOCKET");
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  return (socket != nullptr && socket[0] != '\0') || (display != nullptr && display[0] == '/') ||
+         (runtime != nullptr && runtime[0] == '/');
+}
+
 bool videoDriverIs(const char* name) {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver != nullptr && std::strcmp(driver, name) == 0;
@@ -106,14 +117,20 @@ int refreshRateOf(int display) {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform() : pacer_(0, 1) {
+SdlPlatform::SdlPlatform(bool openSound) : pacer_(0, 1), soundDeferred_(!openSound) {
   // The first click on the window counts as a click, and losing focus leaves the window alone.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // On a Wayland session a native Wayland window (exact scale, real fullscreen); X11 through
-  // XWayland only when that fails. SDL_VIDEODRIVER in the environment still decides.
+  // XWayland only when that fails. Where no compositor can be reached, SDL's own order without
+  // Wayland, so that SDL does not try it when X11 fails (libwayland would print its complaint
+  // before ours). SDL_VIDEODRIVER in the environment still decides.
   waylandSession_ = isWaylandSession();
-  if (waylandSession_) SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
+  if (!waylandReachable()) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,KMSDRM,offscreen");
+  } else if (waylandSession_) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
+  }
   installX11ErrorGuard();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
@@ -247,7 +264,7 @@ void SdlPlatform::createWindow(int width, int height) {
   }
   createRenderer();
   setIcons();
-  audio_.open();
+  if (!soundDeferred_) audio_.open();
 }
 
 void SdlPlatform::setIcons() {
@@ -494,7 +511,13 @@ void SdlPlatform::showMenuCursor(bool visible) {
 
 void SdlPlatform::attachSound(int slot, const uint8_t* bytes, uint32_t length) { audio_.attach(slot, bytes, length); }
 
-void SdlPlatform::playSound(int slot, int level, bool looping) { audio_.play(slot, level, looping); }
+void SdlPlatform::playSound(int slot, int level, bool looping) {
+  if (soundDeferred_ && window_ != nullptr) {
+    soundDeferred_ = false;
+    audio_.open();
+  }
+  audio_.play(slot, level, looping);
+}
 
 void SdlPlatform::stopSound(int slot) { audio_.stop(slot); }
 

@@ -16,7 +16,8 @@ namespace mw {
 
 class SdlPlatform : public Platform {
  public:
-  SdlPlatform();
+  // openSound false (--mute): no sound device is opened until the core first plays a sound.
+  explicit SdlPlatform(bool openSound = true);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -75,6 +76,7 @@ class SdlPlatform : public Platform {
   bool warnedNoCapture_ = false;
   FramePacer pacer_;
   SdlAudio audio_;
+  bool soundDeferred_ = false;  // the sound device is to be opened at the first sound played
 };
 
 }  // namespace mw

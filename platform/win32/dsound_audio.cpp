@@ -42,6 +42,7 @@ void DirectSoundAudio::open(HWND window) {
   } else {
     primary_ = nullptr;
   }
+  for (int slot = 0; slot < SLOTS; ++slot) load(slot);
 }
 
 void DirectSoundAudio::releaseSlot(int slot) {
@@ -59,7 +60,15 @@ void DirectSoundAudio::close() {
 
 void DirectSoundAudio::attach(int slot, const uint8_t* bytes, uint32_t length) {
   if (slot < 0 || slot >= SLOTS) return;
+  bytes_[slot] = bytes;
+  lengths_[slot] = bytes != nullptr ? length : 0;
+  load(slot);
+}
+
+void DirectSoundAudio::load(int slot) {
   releaseSlot(slot);
+  const uint8_t* bytes = bytes_[slot];
+  const uint32_t length = lengths_[slot];
   if (device_ == nullptr || bytes == nullptr || length < DSBSIZE_MIN || length > DSBSIZE_MAX) return;
   WAVEFORMATEX format = sampleFormat();
   DSBUFFERDESC description{};

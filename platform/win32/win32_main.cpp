@@ -1,7 +1,8 @@
-// The Windows program's entry: Files\ beside the executable, the snapshot where it can be written,
-// the Win32 platform, the main loop.
+// The Windows program's entry: its command line, Files\ beside the executable, the snapshot where
+// it can be written, the Win32 platform, the main loop.
 // The core's headers first: windows.h defines its message names as macros.
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/paths.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_paths.h"
@@ -9,8 +10,54 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 namespace {
+
+// The arguments after the program's name, from the wide command line, in UTF-8.
+std::vector<std::string> commandArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) arguments.push_back(mw::narrow(wide[i]));
+    LocalFree(wide);
+  }
+  return arguments;
+}
+
+// Writes the text whole to a console (as wide text) or to a file or pipe (as UTF-8).
+bool writeText(HANDLE handle, const std::string& text) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  DWORD written = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = mw::widen(text);
+    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
+  }
+  if (GetFileType(handle) == FILE_TYPE_UNKNOWN) return false;
+  return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+}
+
+// A program without a console of its own says what the command line asked for where it can be
+// seen: on the standard handle the parent gave it (redirected to a file or a pipe), else on the
+// console of the parent that started it (a command prompt), else in a message box.
+void showCommandText(const std::string& text, bool error) {
+  if (text.empty()) return;
+  if (writeText(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text)) return;
+  if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+    const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool shown = writeText(console, text);
+    if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+    FreeConsole();
+    if (shown) return;
+  }
+  MessageBoxW(nullptr, mw::widen(text).c_str(), L"Mirthwick", MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
 
 // Physical pixels on every monitor, so the photo, the window and the mouse agree on a scaled
 // display. The manifest asks for this already; the call covers a program started without it.
@@ -28,6 +75,13 @@ void usePhysicalPixels() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Help, version and a bad command line end here, before any photo, window or device.
+  const mw::CommandLine command = mw::parseCommandLine(commandArguments());
+  if (command.exitCode) {
+    showCommandText(command.out, false);
+    showCommandText(command.err, true);
+    return *command.exitCode;
+  }
   usePhysicalPixels();
   const std::wstring folder = mw::executableFolder();
   mw::setDataDirectory(mw::narrow(folder));
@@ -36,8 +90,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   timeBeginPeriod(1);
   int exitCode = 0;
   {
-    mw::Win32Platform platform(instance);
-    exitCode = mw::runMirthwick(platform);
+    mw::Win32Platform platform(instance, !command.options.mute);
+    exitCode = mw::runMirthwick(platform, std::nullopt, command.options);
   }
   timeEndPeriod(1);
   return exitCode;

@@ -20,7 +20,8 @@ constexpr int64_t SPIN_MARGIN_US = 1500;
 
 }  // namespace
 
-Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance), pacer_(0, 1) {
+Win32Platform::Win32Platform(HINSTANCE instance, bool openSound)
+    : instance_(instance), soundDeferred_(!openSound), pacer_(0, 1) {
   LARGE_INTEGER frequency{};
   QueryPerformanceFrequency(&frequency);
   ticksPerSecond_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
@@ -112,7 +113,7 @@ void Win32Platform::createWindow(int width, int height) {
     return;
   }
   created_ = true;
-  audio_.open(window_);
+  if (!soundDeferred_) audio_.open(window_);
 }
 
 LRESULT CALLBACK Win32Platform::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -248,7 +249,13 @@ void Win32Platform::showMenuCursor(bool visible) {
 
 void Win32Platform::attachSound(int slot, const uint8_t* bytes, uint32_t length) { audio_.attach(slot, bytes, length); }
 
-void Win32Platform::playSound(int slot, int level, bool looping) { audio_.play(slot, level, looping); }
+void Win32Platform::playSound(int slot, int level, bool looping) {
+  if (soundDeferred_ && window_ != nullptr) {
+    soundDeferred_ = false;
+    audio_.open(window_);
+  }
+  audio_.play(slot, level, looping);
+}
 
 void Win32Platform::stopSound(int slot) { audio_.stop(slot); }
 

@@ -16,7 +16,8 @@ namespace mw {
 
 class Win32Platform : public Platform {
  public:
-  explicit Win32Platform(HINSTANCE instance);
+  // openSound false (--mute): no sound device is opened until the core first plays a sound.
+  explicit Win32Platform(HINSTANCE instance, bool openSound = true);
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
@@ -64,6 +65,7 @@ class Win32Platform : public Platform {
 
   D3d9Presenter presenter_;
   DirectSoundAudio audio_;
+  bool soundDeferred_ = false;  // the sound device is to be opened at the first sound played
   FramePacer pacer_;
   int64_t ticksPerSecond_ = 1;
 };

@@ -247,6 +247,27 @@ TEST(SdlAudio, ReleasedSlotFallsSilentAndIgnoresPlays) {
   audio.close();
 }
 
+// Started muted, the device opens only at the first sound: the slots attached before play then.
+TEST(SdlAudio, SlotsAttachedBeforeTheDeviceOpensPlayOnceItIs) {
+  DiskOutput disk;
+  SdlAudio audio;
+  const std::vector<Frame> constant(2000, Frame{1000, -1000});
+  const std::vector<uint8_t> bytes = clipBytes(constant);
+  audio.attach(3, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  audio.play(3, 0, false);  // no device yet: nothing
+  EXPECT_EQ(disk.size(), 0u);
+  ASSERT_TRUE(audio.open());
+  audio.play(3, 0, false);
+  waitUntilSilent(3);
+  disk.waitForMore(PAST_ONE_BUFFER);
+  audio.close();
+  const std::vector<Frame> out = disk.frames();
+  const size_t start = firstSounding(out);
+  ASSERT_LT(start + constant.size(), out.size());
+  EXPECT_EQ(out[start].left, 1000);
+  EXPECT_EQ(firstSounding(out, start + constant.size()), out.size()) << "played once, whole";
+}
+
 TEST(SdlAudio, NoDeviceMeansSilence) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   SdlAudio audio;

@@ -2,7 +2,10 @@
 # End to end under Wine on a real X server (Xvfb, depth 24): mirthwick.exe photographs a known
 # desktop and shows it pixel for pixel, writes the snapshot file, switches presentation with F11,
 # opens the menu panel with the right button, is damaged by a hammer blow and restored by Enter,
-# plays the blow's sound into a PulseAudio null sink, and quits on Escape with exit code 0.
+# plays the blow's sound into a PulseAudio null sink, and quits on Escape with exit code 0. First
+# the command line: --help, --version and bad arguments print their text (to the standard handles
+# Wine gives a program started from a shell) and end with exit codes 0 and 2, with no display and
+# with one, showing no window and photographing nothing; the version resource says 1.0.0.
 # Usage: e2e_win32.sh BUILD_DIR SOURCE_DIR [NATIVE_BUILD_DIR]   (exit 77: skipped)
 set -uo pipefail
 BUILD=$(cd "${1:?build dir}" && pwd)
@@ -13,7 +16,7 @@ TOP=40
 
 source "$SOURCE/tests/scripts/lib/e2e.sh"
 [ -f "$BUILD/mirthwick.exe" ] || skip "mirthwick.exe was not built"
-require_tools wine wineserver Xvfb xdotool xwininfo import convert display /usr/bin/python3
+require_tools wine wineserver wineboot strings Xvfb xdotool xwininfo import convert display /usr/bin/python3
 
 PULSE_PID="" PAREC_PID=""
 export WINEPREFIX=$BUILD/wineprefix-e2e WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -33,6 +36,49 @@ APP_DIR=$WORK/app
 copy_program "$BUILD/mirthwick.exe" "$APP_DIR"
 SNAPSHOT=$APP_DIR/Files/Img/1.bmp
 make_desktop 'x' 'y' '((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y)'
+
+# Wine's server for no display, with its output detached; the prefix is made once and kept.
+(unset DISPLAY; wineserver -p </dev/null >/dev/null 2>&1; timeout 120 wineboot -i </dev/null >/dev/null 2>&1)
+
+# --- The command line --------------------------------------------------------------------------
+# Arguments reach the program as wide strings: a non-ASCII one comes back in UTF-8.
+expect_command_line() {  # WHERE
+  local children="" arg expected status out err
+  [ -n "${DISPLAY:-}" ] && children=$(xwininfo -root -children | grep -c '^ *0x')
+  for arg in --help -h --version -V -hV --bogus -x "stray-é"; do
+    case $arg in --bogus | -x | stray-é) expected=2 ;; *) expected=0 ;; esac
+    rm -f "$SNAPSHOT"
+    (cd "$WORK" && timeout 60 wine "$APP_DIR/mirthwick.exe" "$arg") </dev/null >"$WORK/cl.out" 2>"$WORK/cl.err"
+    status=$?
+    # Wine may add lines of its own on standard error (a prefix being set up); ours are the last.
+    out=$(tr -d '\r' <"$WORK/cl.out") err=$(tr -d '\r' <"$WORK/cl.err" | grep '^mirthwick\|^Try ')
+    [ "$status" = "$expected" ] || fail_case "$arg $1" "exit code $status, not $expected" "$WORK/cl.out" "$WORK/cl.err"
+    [ -e "$SNAPSHOT" ] && fail_case "$arg $1" "a snapshot was written"
+    case $arg in
+      --help | -h | -hV)
+        [ "$(head -n1 <<<"$out")" = "Usage: mirthwick [OPTION]..." ] && grep -q 'LOCALAPPDATA' <<<"$out" &&
+          [ -z "$err" ] || fail_case "$arg $1" "not the help alone" "$WORK/cl.out" "$WORK/cl.err" ;;
+      --version | -V)
+        [ "$out" = "mirthwick 1.0.0" ] && [ -z "$err" ] ||
+          fail_case "$arg $1" "not the version alone" "$WORK/cl.out" "$WORK/cl.err" ;;
+      *)
+        local what="unknown option '$arg'"
+        [ "$arg" = stray-é ] && what="unexpected argument 'stray-é'"
+        [ "$err" = "$(printf "mirthwick: %s\nTry 'mirthwick --help'." "$what")" ] && [ -z "$out" ] ||
+          fail_case "$arg $1" "not the two lines on a bad argument" "$WORK/cl.out" "$WORK/cl.err" ;;
+    esac
+  done
+  if [ -n "$children" ]; then
+    [ "$(xwininfo -root -children | grep -c '^ *0x')" = "$children" ] || fail_case "window $1" "the root's children changed"
+  fi
+  [ "$FAILURES" = 0 ] || fail "the command line $1"
+  echo "ok: --help, --version and bad arguments $1: their text, exit codes 0 and 2, no snapshot${children:+, no window}"
+}
+(unset DISPLAY; expect_command_line "with no display") || exit 1
+(unset DISPLAY; wineserver -k </dev/null >/dev/null 2>&1)
+# The version resource: its strings are UTF-16 in the executable.
+strings -el "$APP_DIR/mirthwick.exe" | grep -qx '1.0.0' || fail "the version resource does not say 1.0.0"
+echo "ok: the version resource says 1.0.0"
 
 # Depth 24 only: at depth 30 Wine corrupts registers once a Direct3D device exists.
 start_xvfb 24 || fail "Xvfb did not start"
@@ -57,6 +103,8 @@ fi
 # Wine's server for this display, with its output detached; the prefix is made once and kept.
 wineserver -p </dev/null >/dev/null 2>&1
 timeout 120 wineboot -i </dev/null >/dev/null 2>&1
+# Wine's own windows (its desktop process's) exist by now, so the root's children are the program's.
+expect_command_line "on the X display"
 
 paint_desktop
 
