@@ -10,7 +10,8 @@
 
 namespace mw {
 
-Application::Application(Platform& platform, std::optional<uint32_t> seed) : platform_(platform), seed_(seed) {}
+Application::Application(Platform& platform, std::optional<uint32_t> seed, const StartOptions& options)
+    : platform_(platform), seed_(seed), options_(options) {}
 
 Application::~Application() = default;
 
@@ -32,7 +33,7 @@ void Application::start() {
 
   world_ = std::make_unique<World>();
   const uint32_t seed = seed_.value_or(0);
-  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr);
+  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr, options_);
 }
 
 bool Application::runPass() {
@@ -49,8 +50,8 @@ int Application::finish() {
   return 0;
 }
 
-int runMirthwick(Platform& platform, std::optional<uint32_t> seed) {
-  Application application(platform, seed);
+int runMirthwick(Platform& platform, std::optional<uint32_t> seed, const StartOptions& options) {
+  Application application(platform, seed, options);
   application.start();
   while (application.runPass()) {
   }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/messages.h"
+#include "app/options.h"
 
 namespace mw {
 
@@ -13,8 +14,10 @@ struct World;
 
 class Application {
  public:
-  // seed replaces the clock seed (tests and the simulator replay exactly).
-  explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+  // seed replaces the clock seed (tests and the simulator replay exactly); options are the command
+  // line's (windowed start, sound off, start hint).
+  explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt,
+                       const StartOptions& options = {});
   ~Application();
 
   // Photographs the desktop, creates the window (whose first message photographs it again) and
@@ -32,11 +35,12 @@ class Application {
  private:
   Platform& platform_;
   std::optional<uint32_t> seed_;
+  StartOptions options_;
   std::unique_ptr<World> world_;
   WindowMessage message_{};
 };
 
 // Runs the whole program on a platform until it quits; returns the exit code.
-int runMirthwick(Platform& platform, std::optional<uint32_t> seed = std::nullopt);
+int runMirthwick(Platform& platform, std::optional<uint32_t> seed = std::nullopt, const StartOptions& options = {});
 
 }  // namespace mw
