@@ -18,6 +18,7 @@
 #else
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #endif
 
 namespace mw {
