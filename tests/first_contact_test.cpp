@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,33 @@ TEST(StartHint, ShowsForItsFramesOrUntilTheFirstKeyOrRightPress) {
   test::SimRun run(W, H, 1, withHint());
   run.run("step 5\nkeydown escape\nstep");
   EXPECT_EQ(run.sim->world().hintShown, 0);
+}
+
+// The hint and the notices are drawn through the tracked routines: every frame of a session with
+// them (the hint's end, "Sound off", a failed save's line and their ends) equals the frame redrawn
+// and presented whole. Nothing random is drawn here, so the two programs may run one after the other.
+TEST(StartHint, FramesWithTheLinesMatchTheWholeRedraw) {
+  const char* const script =
+      "step 20\nkeydown 0x4D\nstep\nkeyup 0x4D\nstep 130\nkeydown f12\nstep\nkeyup f12\nstep 200\n"
+      "keydown 0x4D\nstep 3\nkeyup 0x4D\nstep 10";
+  std::vector<uint64_t> sums[2];
+  for (int full = 0; full < 2; ++full) {
+    test::SimRun run(1280, 720, 1, withHint());  // large enough that frames are handed over in part
+    run.sim->world().forceFullRedraw = full == 1;
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+      const int steps = line.rfind("step", 0) == 0 ? (line.size() > 5 ? std::stoi(line.substr(5)) : 1) : 0;
+      if (steps == 0) run.run(line);
+      for (int i = 0; i < steps; ++i) {
+        run.run("step");
+        uint64_t sum = 1469598103934665603ull;  // FNV-1a over the presented frame
+        for (uint32_t p : run.sim->platform().lastFrame()) sum = (sum ^ p) * 1099511628211ull;
+        sums[full].push_back(sum);
+      }
+    }
+  }
+  ASSERT_EQ(sums[0].size(), sums[1].size());
+  for (size_t i = 0; i < sums[0].size(); ++i) ASSERT_EQ(sums[0][i], sums[1][i]) << "frame " << i;
 }
 
 // The sound operations the platform received since the last call, as "slot op".
