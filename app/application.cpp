@@ -33,7 +33,7 @@ void Application::start() {
 
   world_ = std::make_unique<World>();
   const uint32_t seed = seed_.value_or(0);
-  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr);
+  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr, options_);
 }
 
 bool Application::runPass() {

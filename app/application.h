@@ -14,7 +14,8 @@ struct World;
 
 class Application {
  public:
-  // seed replaces the clock seed (tests and the simulator replay exactly).
+  // seed replaces the clock seed (tests and the simulator replay exactly); options are the command
+  // line's (windowed start, sound off, start hint).
   explicit Application(Platform& platform, std::optional<uint32_t> seed = std::nullopt,
                        const StartOptions& options = {});
   ~Application();

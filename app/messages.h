@@ -34,6 +34,7 @@ constexpr uint32_t VK_LEFT = 0x25;
 constexpr uint32_t VK_UP = 0x26;
 constexpr uint32_t VK_RIGHT = 0x27;
 constexpr uint32_t VK_DOWN = 0x28;
+constexpr uint32_t VK_M = 0x4D;
 constexpr uint32_t VK_F1 = 0x70;
 constexpr uint32_t VK_F11 = 0x7A;
 constexpr uint32_t VK_F12 = 0x7B;

@@ -55,63 +55,21 @@ ScreenCapture heldCapture;
 bool lastWriteFailed = false;
 bool writeFailureReported = false;
 
-#if defined(__unix__) || defined(__APPLE__)
-
-// Writes all of the pieces in order, through short writes and interruptions.
-bool writeAll(int fd, iovec* pieces, size_t count) {
-  while (count > 0) {
-    const ssize_t n = ::writev(fd, pieces, static_cast<int>(std::min<size_t>(count, IOV_MAX)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    // Skip what went out: whole pieces, then the front of a piece written in part.
-    size_t done = static_cast<size_t>(n);
-    while (count > 0 && done >= pieces->iov_len) {
-      done -= pieces->iov_len;
-      ++pieces;
-      --count;
-    }
-    if (count > 0) {
-      pieces->iov_base = static_cast<uint8_t*>(pieces->iov_base) + done;
-      pieces->iov_len -= done;
-    }
-  }
-  return true;
-}
-
 // The photo may show private things, and the folder may be shared or hostile: the file is made
-// as a new temporary beside the snapshot, owner-only and exclusively (a link or file planted under
-// that name is never opened), filled, and only then renamed over the snapshot. A rename replaces
-// a link rather than following it, and a reader finds the old photo or the whole new one, never
-// half of one.
+// owner-only as a new temporary and renamed over the snapshot (writeFileReplacing).
+// The header, then the rows bottom first, each pixel blue, green, red and a reserved byte, which
+// is what a little-endian 0xXXRRGGBB already is; gathered into few system calls.
 bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
-  // A write past the file-size limit then fails with EFBIG instead of ending the program.
-  static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
-  (void)sizeSignalIgnored;
-  if (path.empty()) {  // no folder for it
-    errno = ENOENT;
-    return false;
-  }
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  // The header, then the rows bottom first, each pixel blue, green, red and a reserved byte,
-  // which is what a little-endian 0xXXRRGGBB already is; gathered into few system calls.
-  std::vector<iovec> pieces;
-  pieces.push_back({const_cast<uint8_t*>(header.data()), header.size()});
+  std::vector<WritePiece> pieces;
+  pieces.push_back({header.data(), header.size()});
   for (int32_t row = capture.height - 1; row >= 0; --row) {
-    pieces.push_back({const_cast<uint32_t*>(capture.pixels.data() + static_cast<size_t>(row) * capture.width),
+    pieces.push_back({capture.pixels.data() + static_cast<size_t>(row) * capture.width,
                       static_cast<size_t>(capture.width) * 4});
   }
-  bool ok = writeAll(fd, pieces.data(), pieces.size());
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    errno = error;
-  }
-  return ok;
+  return writeFileReplacing(path, pieces.data(), pieces.size());
 }
+
+#if defined(__unix__) || defined(__APPLE__)
 
 // The snapshot's bytes, read only from a regular file of this user's that is not a link.
 std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
@@ -141,28 +99,6 @@ std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
 }
 
 #else
-
-bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
-  if (path.empty()) return false;
-  const std::string temporary = path + ".new";
-  std::FILE* file = openFile(temporary, "wb");
-  if (file == nullptr) return false;
-  bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
-  for (int32_t row = capture.height - 1; ok && row >= 0; --row) {
-    const size_t n = static_cast<size_t>(capture.width);
-    ok = std::fwrite(capture.pixels.data() + static_cast<size_t>(row) * capture.width, 4, n, file) == n;
-  }
-  ok = (std::fclose(file) == 0) && ok;
-  std::error_code error;
-  if (ok) {
-    std::filesystem::permissions(filePath(temporary), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::replace, error);
-    std::filesystem::rename(filePath(temporary), filePath(path), error);
-    ok = !error;
-  }
-  if (!ok) std::filesystem::remove(filePath(temporary), error);
-  return ok;
-}
 
 std::vector<uint8_t> readSnapshotBytes(const std::string& path) { return readFileBytes(path); }
 #endif

@@ -257,63 +257,83 @@ def crack_layer(seed=23):
 
 
 def bullet_hole_layer(seed=31):
+    """A hole punched through: a black core with a pale bruised rim, and round
+    it a ring of many tiny, faint cracks, short and thin so that none reads as
+    a leg."""
     rng = np.random.default_rng(seed)
     c = 9.0                           # centre of pixels 1..16
 
     def draw(ctx):
         ctx.set_line_cap(cairo.LINE_CAP_ROUND)
-        # Hairline cracks from the hole.
-        for i in range(7):
-            a = 2 * math.pi * (i + rng.uniform(-0.3, 0.3)) / 7
-            r1 = rng.uniform(6.0, 7.8)
-            ctx.move_to(c + 3.0 * math.cos(a), c + 3.0 * math.sin(a))
-            a2 = a + rng.uniform(-0.2, 0.2)
-            ctx.line_to(c + r1 * math.cos(a2), c + r1 * math.sin(a2))
-            ctx.set_source_rgba(0, 0, 0, 0.75)
-            ctx.set_line_width(0.8)
-            ctx.stroke()
-        # Chipped ring round the hole, grey with pale flecks.
-        ctx.arc(c, c, 4.6, 0, 2 * math.pi)
-        g = cairo.RadialGradient(c, c, 2.0, c, c, 4.6)
-        g.add_color_stop_rgba(0, 0.1, 0.1, 0.1, 0.95)
-        g.add_color_stop_rgba(0.6, 0.35, 0.35, 0.37, 0.75)
-        g.add_color_stop_rgba(1, 0.5, 0.5, 0.52, 0.0)
+        # A faint smudge of dust and soot round the hole.
+        g = cairo.RadialGradient(c, c, 2.0, c, c, 7.4)
+        g.add_color_stop_rgba(0, 0.12, 0.11, 0.10, 0.45)
+        g.add_color_stop_rgba(0.5, 0.2, 0.19, 0.18, 0.18)
+        g.add_color_stop_rgba(1, 0.3, 0.3, 0.3, 0.0)
+        ctx.arc(c, c, 7.4, 0, 2 * math.pi)
         ctx.set_source(g)
         ctx.fill()
-        for _ in range(6):
-            a = rng.uniform(0, 2 * math.pi)
-            r = rng.uniform(2.8, 4.0)
-            ctx.arc(c + r * math.cos(a), c + r * math.sin(a), 0.6, 0, 2 * math.pi)
-            ctx.set_source_rgba(1, 1, 1, 0.55)
-            ctx.fill()
-        # The hole.
-        ctx.arc(c, c, 2.5, 0, 2 * math.pi)
-        ctx.set_source_rgba(0, 0, 0, 1)
+        # The ring of tiny cracks: many short radial ticks, evenly spread.
+        n = 16
+        for i in range(n):
+            a = 2 * math.pi * (i + rng.uniform(-0.25, 0.25)) / n
+            r0 = rng.uniform(3.4, 3.9)
+            r1 = r0 + rng.uniform(1.4, 2.8)
+            ctx.move_to(c + r0 * math.cos(a), c + r0 * math.sin(a))
+            ctx.line_to(c + r1 * math.cos(a + rng.uniform(-0.12, 0.12)), c + r1 * math.sin(a + rng.uniform(-0.12, 0.12)))
+            ctx.set_source_rgba(0.05, 0.05, 0.06, rng.uniform(0.35, 0.6))
+            ctx.set_line_width(0.5)
+            ctx.stroke()
+        # Broken pieces of a circular crack joining them.
+        for i in range(3):
+            a0 = 2 * math.pi * i / 3 + rng.uniform(0, 1.0)
+            ctx.arc(c, c, rng.uniform(4.9, 5.6), a0, a0 + rng.uniform(0.5, 0.9))
+            ctx.set_source_rgba(0.05, 0.05, 0.06, 0.35)
+            ctx.set_line_width(0.45)
+            ctx.stroke()
+        # The pale rim where the surface chipped.
+        ctx.arc(c, c, 3.0, 0, 2 * math.pi)
+        ctx.set_source_rgba(0.82, 0.8, 0.76, 0.8)
+        ctx.set_line_width(1.0)
+        ctx.stroke()
+        # The hole: black, a little grey at its edge.
+        g = cairo.RadialGradient(c, c, 0.5, c, c, 2.6)
+        g.add_color_stop_rgba(0, 0, 0, 0, 1)
+        g.add_color_stop_rgba(0.7, 0.03, 0.03, 0.03, 1)
+        g.add_color_stop_rgba(1, 0.18, 0.17, 0.16, 1)
+        ctx.arc(c, c, 2.6, 0, 2 * math.pi)
+        ctx.set_source(g)
         ctx.fill()
 
     return _clear_edge(render(17, 17, draw))
 
 
 def scorch_layer(seed=41):
+    """A soft, translucent burn, darkest in the middle. Fires stamp one every
+    12 steps: a soldier's fire (1 pixel a step) leaves marks 12 pixels apart, a
+    lighter fire's (up to 1.8 a step) up to 22; the mark fills its picture with a
+    smooth fall, so neighbours overlap into one streak instead of a chain of
+    beads. Round, so every orientation looks alike."""
     rng = np.random.default_rng(seed)
     n, ss = 18, 4
     c = 9.5                           # centre of pixels 1..17
     y, x = (np.mgrid[0:n * ss, 0:n * ss] + 0.5) / ss
-    ang = np.arctan2(y - c, x - c)
     r = np.hypot(x - c, y - c)
-    edge = 6.2 * np.ones_like(r)
-    for m in (3, 5, 7, 11):
-        edge += rng.uniform(0.25, 0.6) * np.sin(m * ang + rng.uniform(0, 2 * math.pi))
-    edge = np.minimum(edge, 7.6)
-    t = r / edge
-    # Sooty black middle thinning to a brown, ragged fringe.
-    a = np.interp(t, [0.0, 0.45, 0.8, 1.0, 1.001], [0.96, 0.92, 0.7, 0.4, 0.0])
-    shade = np.clip(t, 0, 1)
-    rgb = np.stack([8 + 62 * shade ** 2, 6 + 36 * shade ** 2, 4 + 14 * shade ** 2], axis=-1) / 255.0
-    # Speckled soot around the edge.
-    sp = rng.random(r.shape)
-    spots = (sp > 0.985) & (t > 0.95) & (r < 8.0)
-    a = np.where(spots, 0.6, a)
+    # Full strength A in a core, then a ramp g from 1 to 0 at R = 8.5, coverage a = 1 - (1 - A)^g:
+    # two marks d pixels apart cover 1 - (1 - A)^(g(x) + g(d - x)) between them. With the core
+    # at 3.5 that is exactly A all along for d = 12; a core of 4.5 gives a little more at 12
+    # (the slow fires) and keeps the streak whole up to about 15 (a lighter fire's usual speed
+    # of 1 to 1.3 pixels a step); faster fires leave a dotted trail.
+    A, core, R = 0.5, 4.5, 8.5
+    g = np.clip((R - r) / (R - core), 0.0, 1.0)
+    a = 1.0 - (1.0 - A) ** g
+    # Unevenly burnt: a few slow waves round the fringe, none in the middle, no speckle.
+    ang = np.arctan2(y - c, x - c)
+    wobble = sum(rng.uniform(0.04, 0.08) * np.sin(m * ang + rng.uniform(0, 2 * math.pi)) for m in (2, 3, 5))
+    a = np.clip(a * (1.0 + wobble * np.clip(r / R, 0.0, 1.0)), 0.0, 1.0)
+    # Sooty black-brown in the middle, a warmer brown at the fringe.
+    t = np.clip(r / R, 0.0, 1.0)
+    rgb = np.stack([24 + 86 * t ** 2, 13 + 47 * t ** 2, 6 + 16 * t ** 2], axis=-1) / 255.0
     layer = np.concatenate([rgb * a[..., None], a[..., None]], axis=-1)
     layer = layer.reshape(n, ss, n, ss, 4).mean(axis=(1, 3))
     return _clear_edge(layer)

@@ -4,7 +4,7 @@
 Outputs (assets/images/N.png, 8-bit RGBA):
   300, 200, 30   walk strips, 13 frames of 40x40 (green, blue, red)
   305, 205, 32   sword-swing strips, 5 frames of 40x40, blow on frame 4
-  301, 201       standing previews;  4, 3  glowing flame-soldier previews
+  301, 201       standing previews;  4, 3  flame-soldier previews (as they walk)
   302-304, 202-204  shot decals (head, body, legs);  306, 206  sword-killed
   31             blood-spatter outline of a person;  1  charred body
 
@@ -409,72 +409,23 @@ def strip(frames):
 
 
 # ---------------------------------------------------------------------------
-# Glowing previews of the flame soldiers (binary alpha: the glow is made of
-# opaque rings, the outer one dithered)
+# Flame-soldier previews: the standing soldier as the program draws a flame
+# soldier that walks (drawFlameSprite): rows 0..7, columns 1..19 (the head of
+# a right-facing frame) 25 darker in each channel, every other opaque pixel
+# with its green channel at 250.  The panel and the tool in hand show them as
+# stored, so they match the soldiers they place.
 # ---------------------------------------------------------------------------
 
-LIGHT_PALETTES = {
-    "green": dict(
-        helmet=(150, 255, 120), helmet_hi=(240, 255, 230), helmet_lo=(96, 226, 80),
-        tunic=(176, 255, 150), tunic_far=(110, 236, 90),
-        trousers=(150, 255, 124), trousers_far=(100, 224, 84),
-        belt=(240, 255, 225), boots=(90, 210, 70), boots_far=(80, 196, 64),
-        skin=(236, 255, 226), eye=(40, 130, 40), blade=(252, 255, 250),
-        blade_edge=(130, 230, 120), guard=(255, 255, 170), grip=(150, 230, 120),
-        headgear="dome", crest=None,
-        glow=(60, 255, 50), halo=(40, 230, 40),
-        flame=((90, 150, 255), (200, 230, 255))),
-    "blue": dict(
-        helmet=(150, 200, 255), helmet_hi=(240, 250, 255), helmet_lo=(96, 150, 255),
-        tunic=(176, 214, 255), tunic_far=(110, 160, 255),
-        trousers=(150, 196, 255), trousers_far=(100, 146, 250),
-        belt=(255, 250, 190), boots=(80, 130, 240), boots_far=(70, 116, 230),
-        skin=(236, 246, 255), eye=(40, 70, 170), blade=(252, 254, 255),
-        blade_edge=(130, 170, 240), guard=(255, 255, 190), grip=(140, 170, 240),
-        headgear="kepi", crest=(255, 240, 140),
-        glow=(70, 160, 255), halo=(40, 110, 255),
-        flame=((176, 90, 255), (240, 200, 255))),
-}
-
-
-def dilate(mask):
-    m = mask.copy()
-    m[1:, :] |= mask[:-1, :]
-    m[:-1, :] |= mask[1:, :]
-    m[:, 1:] |= mask[:, :-1]
-    m[:, :-1] |= mask[:, 1:]
-    return m
-
-
-def bright_preview(army):
-    pal = LIGHT_PALETTES[army]
-    pose = standing_pose()
-    cv = Canvas()
-    draw_soldier(cv, pose, pal)
-    # a flame burning on the sword's tip: this soldier throws fires
-    a = math.radians(pose["sword"])
-    tx = pose["hand"][0] + BLADE_LEN * math.cos(a)
-    ty = pose["hand"][1] - BLADE_LEN * math.sin(a)
-    outer, inner = pal["flame"]
-    cv.poly([(tx - 2.6, ty + 0.5), (tx - 2.4, ty - 2.5), (tx - 0.8, ty - 4.5),
-             (tx + 0.2, ty - 7.5), (tx + 1.6, ty - 4.0), (tx + 2.8, ty - 2.0),
-             (tx + 2.4, ty + 0.8), (tx, ty + 1.8)], outer)
-    cv.ellipse((tx, ty - 1.2), 1.4, 2.3, inner)
-    cv.px(round(tx), round(ty - 1), (255, 255, 255))
-    img = cv.rgba(binary=True)
-    body = img[..., 3] > 0
-    ring1 = dilate(body) & ~body
-    ring2 = dilate(dilate(body)) & ~dilate(body)
-    yy, xx = np.mgrid[0:SIZE, 0:SIZE]
-    ring2 &= (xx + yy) % 2 == 0
-    for ring, colour in ((ring1, pal["glow"]), (ring2, pal["halo"])):
-        img[ring, :3] = colour
-        img[ring, 3] = 255
-    # sparkles
-    for (x, y) in ((4, 9), (31, 27), (6, 31), (26, 2)):
-        for dx, dy in ((0, 0), (1, 0), (-1, 0), (0, 1), (0, -1)):
-            if 0 <= x + dx < SIZE and 0 <= y + dy < SIZE:
-                img[y + dy, x + dx] = (*(pal["halo"] if (dx or dy) else (255, 255, 255)), 255)
+def flame_preview(army):
+    img = soldier_frame(standing_pose(), army).copy()
+    opaque = img[..., 3] == 255
+    head = np.zeros(opaque.shape, bool)
+    head[0:8, 1:20] = True
+    rgb = img[..., :3].astype(np.int64)
+    darker = np.clip(rgb - 25, 0, 255)
+    img[..., :3] = np.where((opaque & head)[..., None], darker, rgb).astype(np.uint8)
+    body = opaque & ~head
+    img[body, 1] = 250
     return img
 
 
@@ -734,8 +685,8 @@ def build():
         pics[num_swing] = strip([soldier_frame(p, pal) for p in swing])
     pics[301] = soldier_frame(standing_pose(), "green")
     pics[201] = soldier_frame(standing_pose(), "blue")
-    pics[4] = bright_preview("green")
-    pics[3] = bright_preview("blue")
+    pics[4] = flame_preview("green")
+    pics[3] = flame_preview("blue")
     for base, army, seed in ((300, "green", 11), (200, "blue", 23)):
         rng = np.random.default_rng(seed)
         pics[base + 2] = shot_head(army, rng)
@@ -762,6 +713,8 @@ def check(pics):
         img = pics[num]
         alpha = img[..., 3]
         assert np.isin(alpha, (0, 255)).all(), f"{num}: alpha not binary"
+        if num in (4, 3):
+            continue  # drawn as stored, never tinted: their heads are dark already
         for f in range(img.shape[1] // SIZE):
             frame = img[:, f * SIZE:(f + 1) * SIZE]
             top = frame[0:8, 1:24]

@@ -167,15 +167,29 @@ void releaseSounds(World& world) {
 }
 
 void playSound(World& world, SoundSlot slot, int32_t level) {
-  if (world.platform) world.platform->playSound(static_cast<int>(slot), level, false);
+  if (world.platform && !world.soundOff) world.platform->playSound(static_cast<int>(slot), level, false);
 }
 
 void playSoundLooping(World& world, SoundSlot slot, int32_t level) {
-  if (world.platform) world.platform->playSound(static_cast<int>(slot), level, true);
+  if (world.platform && !world.soundOff) world.platform->playSound(static_cast<int>(slot), level, true);
 }
 
 void stopSound(World& world, SoundSlot slot) {
-  if (world.platform) world.platform->stopSound(static_cast<int>(slot));
+  if (world.platform && !world.soundOff) world.platform->stopSound(static_cast<int>(slot));
+}
+
+void setSoundOff(World& world, bool off) {
+  if (off == (world.soundOff != 0)) return;
+  if (off) {
+    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot) {
+      if (!world.sounds[slot].bytes.empty() && world.platform) world.platform->stopSound(slot);
+    }
+    world.soundOff = 1;
+  } else {
+    world.soundOff = 0;
+    // The world kept track of the loop all along: it resumes from its start if fires burn.
+    if (world.burningLoopOn) playSoundLooping(world, SoundSlot::Burning, BURNING_LOOP_LEVEL);
+  }
 }
 
 

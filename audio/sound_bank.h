@@ -60,5 +60,8 @@ void playSound(World& world, SoundSlot slot, int32_t level);
 void playSoundLooping(World& world, SoundSlot slot, int32_t level);
 // Stops the slot.
 void stopSound(World& world, SoundSlot slot);
+// M: while sound is off no play, loop or stop reaches the platform. Switching off stops every
+// loaded slot; switching on starts the burning loop again when it should be running.
+void setSoundOff(World& world, bool off);
 
 }  // namespace mw

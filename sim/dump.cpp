@@ -91,6 +91,9 @@ Json dumpWorld(const World& w) {
   j["menuOpen"] = w.menuOpen;
   j["paused"] = w.paused;
   j["burningLoopOn"] = w.burningLoopOn;
+  j["soundOff"] = w.soundOff;
+  j["hintShown"] = w.hintShown;
+  j["noticeTimer"] = w.noticeTimer;
   j["hitX"] = w.hitX;
   j["hitY"] = w.hitY;
   j["hitBox"] = Json::array({w.hitBox[0], w.hitBox[1], w.hitBox[2], w.hitBox[3]});

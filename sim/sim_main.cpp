@@ -12,11 +12,16 @@
 namespace {
 
 const char* const USAGE =
-    "usage: mirthwick-sim [--screen WxH | --desktop PICTURE] [--seed N] [--data DIR] [SCRIPT]\n"
+    "usage: mirthwick-sim [--screen WxH | --desktop PICTURE] [--seed N] [--data DIR] [--hint] [--mute]\n"
+    "                     [--windowed] [--pictures DIR] [SCRIPT]\n"
     "  --screen WxH       synthetic desktop of that size (default 1280x720)\n"
     "  --desktop PICTURE  a BMP or PNG picture as the screen\n"
     "  --seed N           seed for the random generator instead of the clock\n"
     "  --data DIR         folder holding Files/ (default: beside this program)\n"
+    "  --hint             show the start hint, as the desktop program does\n"
+    "  --mute             start with sound off, as after pressing M\n"
+    "  --windowed         start in the windowed presentation\n"
+    "  --pictures DIR     folder where F12 saves pictures (default: none, a save fails)\n"
     "  SCRIPT             script file; standard input when absent or -\n";
 
 std::string executableDirectory(const char* argv0) {
@@ -69,6 +74,14 @@ int main(int argc, char** argv) {
       options.seed = static_cast<uint32_t>(n);
     } else if (arg == "--data") {
       options.dataDirectory = value();
+    } else if (arg == "--hint") {
+      options.start.hint = true;
+    } else if (arg == "--mute") {
+      options.start.mute = true;
+    } else if (arg == "--windowed") {
+      options.start.windowed = true;
+    } else if (arg == "--pictures") {
+      options.picturesFolder = value();
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       std::fprintf(stderr, "mirthwick-sim: unknown option %s\n%s", arg.c_str(), USAGE);
       return 2;

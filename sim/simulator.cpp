@@ -125,7 +125,8 @@ uint32_t parseKey(const std::string& word) {
 
 Simulator::Simulator(const SimOptions& options) : platform_(screenFor(options)), options_(options) {
   setDataDirectory(options.dataDirectory);
-  application_ = std::make_unique<Application>(platform_, options.seed);
+  platform_.setPicturesFolder(options.picturesFolder);
+  application_ = std::make_unique<Application>(platform_, options.seed, options.start);
   application_->start();
 }
 

@@ -26,6 +26,11 @@ struct SimOptions {
   std::function<bool(const std::string& path, const std::vector<uint8_t>& bytes)> writeOutput;
   // Frame steps a run may take in all; a step beyond it is a bad line. 0: no limit.
   uint64_t frameBudget = 0;
+  // As the desktop program's command line would ask; the simulator shows no start hint by
+  // default, so existing scripts and their frames stay as they were.
+  StartOptions start{false, false, false};
+  // Where F12 saves its pictures (none: a save fails and says so).
+  std::string picturesFolder;
 };
 
 // The synthetic desktop of a given size: a calm wallpaper with a few windows on it.

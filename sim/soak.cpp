@@ -98,7 +98,8 @@ class Session {
     Application& application = simulator_->application();
     while (simulator_->platform().pendingMessages() > 0) application.runPass();
     World& w = world();
-    const bool rebuilds = (w.keys[VK_F11] || w.keys[VK_RETURN]) && w.keyLatch == 0;
+    // Enter reloads, F11 rebuilds and F12 saves a picture: those steps may allocate.
+    const bool rebuilds = (w.keys[VK_F11] || w.keys[VK_RETURN] || w.keys[VK_F12]) && w.keyLatch == 0;
     const uint64_t before = options_.allocations ? options_.allocations() : 0;
     application.runPass();
     const uint64_t made = options_.allocations ? options_.allocations() - before : 0;

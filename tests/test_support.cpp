@@ -47,8 +47,12 @@ DataDirectory::~DataDirectory() {
   fs::remove_all(path_, ignored);
 }
 
-SimRun::SimRun(int width, int height, uint32_t seed) {
+SimRun::SimRun(int width, int height, uint32_t seed) : SimRun(width, height, seed, SimOptions{}.start) {}
+
+SimRun::SimRun(int width, int height, uint32_t seed, const StartOptions& start, const std::string& picturesFolder) {
   SimOptions options;
+  options.start = start;
+  options.picturesFolder = picturesFolder;
   options.screenWidth = width;
   options.screenHeight = height;
   options.seed = seed;

@@ -24,6 +24,8 @@ class DataDirectory {
 // A simulator on a synthetic screen in its own data folder.
 struct SimRun {
   explicit SimRun(int width = 320, int height = 200, uint32_t seed = 1);
+  // With start options and a pictures folder for F12.
+  SimRun(int width, int height, uint32_t seed, const StartOptions& start, const std::string& picturesFolder = {});
   DataDirectory data;
   std::unique_ptr<Simulator> sim;
   void run(const std::string& lines);

@@ -216,7 +216,7 @@ void interactionStep(World& world) {
       world.keyLatch = 1;
     }
 
-    if (!keys[VK_SPACE] && !keys[VK_F12] && !keys[VK_F11] && !keys[VK_RETURN]) world.keyLatch = 0;
+    if (!keys[VK_SPACE] && !keys[VK_F12] && !keys[VK_F11] && !keys[VK_RETURN] && !keys[VK_M]) world.keyLatch = 0;
 
     if (world.mouse->left) {
       useTool(world);

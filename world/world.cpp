@@ -2,11 +2,13 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 #include "app/capture_notice.h"
+#include "app/saved_picture.h"
 #include "app/paths.h"
 #include "app/platform.h"
 #include "app/screen.h"
@@ -18,6 +20,7 @@
 #include "soldiers/armies.h"
 #include "tools/fires.h"
 #include "tools/interaction.h"
+#include "world/overlays.h"
 
 namespace mw {
 
@@ -43,7 +46,8 @@ void loadToolPictures(World& world) {
 
 }  // namespace
 
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed) {
+void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed,
+             const StartOptions& options) {
   world.fireFrameTime = 3.0f;
   world.soldierFireLife = 400;
   world.platform = &platform;
@@ -76,6 +80,12 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   world.hitSource = HitSource::Rifle;
   world.flameThrower = 0;
   world.lighterHoldOff = 0;
+  world.options = options;
+  world.soundOff = options.mute ? 1 : 0;
+  world.hintShown = options.hint ? 1 : 0;
+  world.savePending = 0;
+  world.noticeTimer = 0;
+  world.noticeText[0] = '\0';
 
   std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
   platform.showMenuCursor(false);
@@ -126,8 +136,32 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   for (const auto& sound : soundFiles) loadSound(world, sound.slot, dataPath(std::string("Files/Sound/") + sound.file));
 
   loadSnapshot(world.desktop);
-  // The presentation is full-screen already; this platform needs no rebuilds to settle it.
+  // The presentation is full-screen already; this platform needs no rebuilds to settle it. A
+  // windowed start ends with one switch, as F11 makes it.
+  if (options.windowed) togglePresentation(world.presenter);
 }
+
+namespace {
+
+// F12: the frame just presented, as the screen shows it, saved as a picture; the notice and one
+// line on standard error say where it went or why it did not.
+void saveShownFrame(World& world) {
+  const Canvas canvas = world.canvas();
+  const std::string folder = world.platform->picturesFolder();
+  const SavedPicture saved = savePicture(folder, canvas.pixels, canvas.width, canvas.height, std::time(nullptr));
+  char text[NOTICE_CHARS];
+  if (saved.saved) {
+    std::snprintf(text, sizeof text, "Picture saved: %s", saved.path.c_str());
+    std::fprintf(stderr, "mirthwick: picture saved as %s\n", saved.path.c_str());
+  } else {
+    std::snprintf(text, sizeof text, "Picture not saved: %s", saved.error.c_str());
+    std::fprintf(stderr, "mirthwick: picture not saved in %s: %s\n", folder.empty() ? "(no folder)" : folder.c_str(),
+                 saved.error.c_str());
+  }
+  showNotice(world, text, SAVE_NOTICE_FRAMES);
+}
+
+}  // namespace
 
 void frameStep(World& world) {
   if (world.menuOpen == 0) world.platform->showMenuCursor(false);
@@ -142,6 +176,17 @@ void frameStep(World& world) {
     togglePresentation(world.presenter);
     world.keyLatch = 1;
   }
+  // M switches every sound off or on, F12 saves the frame once it is presented; once per press.
+  if (world.keys[VK_M] && world.keyLatch == 0) {
+    setSoundOff(world, world.soundOff == 0);
+    showNotice(world, world.soundOff ? "Sound off" : "Sound on", SOUND_NOTICE_FRAMES);
+    world.keyLatch = 1;
+  }
+  if (world.keys[VK_F12] && world.keyLatch == 0) {
+    world.savePending = 1;
+    world.keyLatch = 1;
+  }
+  updateHint(world);
 
   // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed;
   // a tracked frame puts the drawing off from here.
@@ -172,7 +217,12 @@ void frameStep(World& world) {
 
   interactionStep(world);
   drawCaptureNotice(world.canvas(), world.statsFont, world.frameNumber);  // why the desktop is black
+  drawOverlays(world);
   present(world.presenter, world.forceFullRedraw);
+  if (world.savePending) {
+    world.savePending = 0;
+    saveShownFrame(world);
+  }
   ++world.frameNumber;
 }
 

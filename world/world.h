@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/input.h"
+#include "app/options.h"
 #include "audio/sound_bank.h"
 #include "gfx/bands.h"
 #include "gfx/image.h"
@@ -10,6 +11,7 @@
 #include "gfx/text.h"
 #include "soldiers/soldier.h"
 #include "tools/fire.h"
+#include "world/overlays.h"
 
 namespace mw {
 
@@ -85,6 +87,13 @@ struct World {
   int32_t lighterHoldOff = 0;
   // Frame steps run so far.
   uint64_t frameNumber = 0;
+  // What the command line asked for, and the state it sets.
+  StartOptions options;
+  uint8_t soundOff = 0;     // M: no sound reaches the platform
+  uint8_t hintShown = 0;    // the start hint is still on screen
+  uint8_t savePending = 0;  // F12: the frame is saved once it is presented
+  int32_t noticeTimer = 0;  // frame steps the notice still shows
+  char noticeText[NOTICE_CHARS] = {};
   // Every frame rebuilt and presented whole, as if nothing were known of what changed (tests
   // compare the two ways).
   bool forceFullRedraw = false;
@@ -94,8 +103,9 @@ struct World {
 };
 
 // Builds everything in its fixed order and sets every start value. seed replaces the clock seed
-// when the caller gives one.
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr);
+// when the caller gives one; options may start it windowed, without sound, or without the hint.
+void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr,
+             const StartOptions& options = {});
 // Computes and shows one frame.
 void frameStep(World& world);
 // Releases what start-up acquired, in reverse order.

@@ -52,6 +52,9 @@ class HeadlessPlatform : public Platform {
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
   void sleepMs(int milliseconds) override { sleptMs_ += milliseconds; }
+  // The folder set below (none by default: a save then fails and says so).
+  std::string picturesFolder() override { return picturesFolder_; }
+  void setPicturesFolder(std::string folder) { picturesFolder_ = std::move(folder); }
 
   // What the platform saw.
   const std::vector<uint32_t>& lastFrame() const { return lastFrame_; }
@@ -94,6 +97,7 @@ class HeadlessPlatform : public Platform {
   std::vector<SoundAttach> soundAttachLog_;
   uint32_t soundLengths_[SOUND_SLOTS] = {};
   int sleptMs_ = 0;
+  std::string picturesFolder_;
   bool soundLogging_ = true;
   uint64_t soundOperations_ = 0;
 };

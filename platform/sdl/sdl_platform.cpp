@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/saved_picture.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
 #include "platform/sdl/key_map.h"
@@ -529,5 +530,7 @@ void SdlPlatform::showError(const char* text, const char* caption) {
 void SdlPlatform::sleepMs(int milliseconds) {
   if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
 }
+
+std::string SdlPlatform::picturesFolder() { return freedesktopPicturesFolder(); }
 
 }  // namespace mw

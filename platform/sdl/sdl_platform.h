@@ -38,6 +38,8 @@ class SdlPlatform : public Platform {
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
   void sleepMs(int milliseconds) override;
+  // XDG_PICTURES_DIR, else ~/Pictures, else the home folder.
+  std::string picturesFolder() override;
 
  private:
   bool translate(const SDL_Event& event, WindowMessage& out);

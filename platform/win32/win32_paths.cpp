@@ -55,4 +55,12 @@ std::wstring chooseSnapshotPath(const std::wstring& dataFolder, std::wstring loc
   return folder + L"\\1.bmp";
 }
 
+std::wstring picturesKnownFolder() {
+  PWSTR folder = nullptr;
+  std::wstring result;
+  if (SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &folder) == S_OK && folder != nullptr) result = folder;
+  CoTaskMemFree(folder);
+  return result;
+}
+
 }  // namespace mw

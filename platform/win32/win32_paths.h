@@ -12,4 +12,7 @@ std::wstring executableFolder();
 // created when missing. `localAppData` empty means the user's own from the system.
 std::wstring chooseSnapshotPath(const std::wstring& dataFolder, std::wstring localAppData = {});
 
+// The user's Pictures known folder; empty when the system names none.
+std::wstring picturesKnownFolder();
+
 }  // namespace mw

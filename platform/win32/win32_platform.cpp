@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_paths.h"
 
 namespace mw {
 
@@ -267,5 +268,7 @@ void Win32Platform::showError(const char* text, const char* caption) {
 void Win32Platform::sleepMs(int milliseconds) {
   if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
+
+std::string Win32Platform::picturesFolder() { return narrow(picturesKnownFolder()); }
 
 }  // namespace mw

@@ -34,6 +34,7 @@ class Win32Platform : public Platform {
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
   void sleepMs(int milliseconds) override;
+  std::string picturesFolder() override;
 
   // The monitor the program covers, in desktop coordinates.
   const RECT& monitorRect() const { return monitorRect_; }
