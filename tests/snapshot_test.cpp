@@ -6,8 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 
 #include "app/files.h"
 #include "app/paths.h"
@@ -225,6 +230,7 @@ TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTh
 TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
   test::DataDirectory data;
   setDataDirectory(data.path());
+  resetSnapshotState();  // no photograph kept to fall back on
   const std::string path = data.file(SNAPSHOT_FILE);
   const std::string victim = data.file("victim");
   ASSERT_TRUE(writeFileBytes(victim, {'k', 'e', 'e', 'p'}));
@@ -258,11 +264,89 @@ TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
     EXPECT_EQ(desktop.width, 0);
   }
 }
+
+// Enter after the saved photo was tampered with: each unreadable file gives the photograph kept
+// since the capture (said once), at once and without reading a huge file; a good file is read.
+TEST(SnapshotCapture, UnreadableSavedPhotoRestoresTheKeptOneSayingSoOnce) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  resetSnapshotState();
+  HeadlessPlatform platform(gradient(24, 16));
+  captureDesktop(platform);
+  Image desktop;
+  loadSnapshot(desktop);
+  const std::vector<uint32_t> photo = desktop.pixels;
+  const std::string path = data.file(SNAPSHOT_FILE);
+  const std::vector<uint8_t> whole = readFileBytes(path);
+  const std::vector<uint8_t> half(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2));
+  const std::function<void()> tamper[] = {
+      [&] { ASSERT_TRUE(writeFileBytes(path, half)); },
+      [&] { std::filesystem::remove(path); std::filesystem::create_symlink(data.file("elsewhere.bmp"), path); },
+      [&] { std::filesystem::remove(path); std::filesystem::create_directory(path); },
+      [&] {  // 3 GB, sparse: refused by its size before a byte is read
+        std::filesystem::remove(path);
+        ASSERT_TRUE(writeFileBytes(path, whole));
+        std::filesystem::resize_file(path, 3ull << 30);
+      },
+  };
+  testing::internal::CaptureStderr();
+  for (const auto& change : tamper) {
+    change();
+    desktop.pixels.assign(desktop.pixels.size(), 0xFF123456u);
+    loadSnapshot(desktop);
+    EXPECT_EQ(desktop.width, 24);
+    EXPECT_EQ(desktop.pixels, photo);
+    std::filesystem::remove_all(path);
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("saved desktop photo " + path + " was unreadable"), std::string::npos) << said;
+  EXPECT_EQ(said.find("unreadable"), said.rfind("unreadable")) << "said once: " << said;
+  ASSERT_TRUE(writeSnapshotFile(path, gradient(5, 3)));
+  loadSnapshot(desktop);
+  EXPECT_EQ(desktop.width, 5);
+  resetSnapshotState();
+}
+
+// Temporaries of our own naming left by a killed writer: removed when a minute old and a plain
+// file of this user's; anything else beside them is left alone.
+TEST(SnapshotCapture, StrayTemporariesAreRemovedAtCapture) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  resetSnapshotState();
+  const std::string img = data.file("Files/Img/");
+  const auto make = [&](const std::string& name, bool old) {
+    ASSERT_TRUE(writeFileBytes(img + name, {'x'}));
+    if (old) {
+      const timespec times[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, (img + name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+  };
+  make("1.bmp.Ab3xYz", true);   // ours, old: removed
+  make("1.bmp.Cd4wVu", false);  // ours, being written: kept
+  make("1.bmp.Ef5", true);      // not of our naming: kept
+  make("2.bmp.Gh6tSr", true);   // another file's: kept
+  make("target", true);
+  std::filesystem::create_symlink(img + "target", img + "1.bmp.Ij7qPo");  // a link: kept
+  if (geteuid() == 0) {
+    make("1.bmp.Kl8nMl", true);  // another user's: kept
+    ASSERT_EQ(chown((img + "1.bmp.Kl8nMl").c_str(), 65534, 65534), 0);
+  }
+  HeadlessPlatform platform(gradient(4, 4));
+  captureDesktop(platform);
+  EXPECT_FALSE(std::filesystem::exists(img + "1.bmp.Ab3xYz"));
+  for (const char* kept : {"1.bmp.Cd4wVu", "1.bmp.Ef5", "2.bmp.Gh6tSr", "1.bmp.Ij7qPo"})
+    EXPECT_TRUE(std::filesystem::is_symlink(img + kept) || std::filesystem::exists(img + kept)) << kept;
+  if (geteuid() == 0) {
+    EXPECT_TRUE(std::filesystem::exists(img + "1.bmp.Kl8nMl"));
+  }
+  resetSnapshotState();
+}
 #endif
 
 TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamage) {
   test::DataDirectory data;
   setDataDirectory(data.path());
+  resetSnapshotState();  // no photograph kept to fall back on
   Image desktop;
   loadSnapshot(desktop);  // no file yet
   EXPECT_EQ(desktop.width, 0);
