@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/application.h"
 #include "app/paths.h"
@@ -11,11 +12,19 @@
 #include "platform/sdl/session_end.h"
 
 int main() {
+  mw::endOnQuitSignals();
   SDL_SetMainReady();
   // A second one would photograph the first one's screen and replace its snapshot.
-  if (mw::acquireInstanceLock() == mw::InstanceLock::HeldElsewhere) {
-    std::fprintf(stderr, "Mirthwick is already running.\n");
-    return 0;
+  std::string lockProblem;
+  switch (mw::acquireInstanceLock(&lockProblem)) {
+    case mw::InstanceLock::HeldElsewhere:
+      std::fprintf(stderr, "Mirthwick is already running.\n");
+      return 0;
+    case mw::InstanceLock::Unavailable:
+      std::fprintf(stderr, "Mirthwick: cannot take the one-instance lock: %s\n", lockProblem.c_str());
+      return 1;
+    case mw::InstanceLock::Held:
+      break;
   }
   mw::endQuietlyWhenDisplayGoes();
   // Files/ is found beside the executable or in ../share/mirthwick, whatever the current folder.
@@ -25,6 +34,7 @@ int main() {
   }
   mw::SdlPlatform platform;
   if (!platform.ready()) return 1;
-  mw::quitOnHangup();
-  return mw::runMirthwick(platform);
+  mw::quitThroughMainLoop();
+  const int status = mw::runMirthwick(platform);
+  return platform.failed() ? 1 : status;  // no window or renderer could be made
 }

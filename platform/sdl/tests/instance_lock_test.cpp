@@ -51,8 +51,19 @@ TEST(InstanceLock, HostileFoldersAndLinksAreNotUsed) {
   }
   RuntimeFolder runtime;
   fs::create_symlink(runtime.path + "/elsewhere", runtime.path + "/mirthwick.lock");
-  EXPECT_EQ(acquireInstanceLock(), InstanceLock::Unavailable);
+  std::string problem;
+  EXPECT_EQ(acquireInstanceLock(&problem), InstanceLock::Unavailable);
+  EXPECT_EQ(problem, runtime.path + "/mirthwick.lock is a link");
   EXPECT_FALSE(fs::exists(runtime.path + "/elsewhere"));
+  // A folder or a FIFO at the lock's name: no lock, and the reason names it.
+  fs::remove(runtime.path + "/mirthwick.lock");
+  fs::create_directory(runtime.path + "/mirthwick.lock");
+  EXPECT_EQ(acquireInstanceLock(&problem), InstanceLock::Unavailable);
+  EXPECT_EQ(problem.rfind(runtime.path + "/mirthwick.lock", 0), 0u) << problem;
+  fs::remove(runtime.path + "/mirthwick.lock");
+  ASSERT_EQ(mkfifo((runtime.path + "/mirthwick.lock").c_str(), 0600), 0);
+  EXPECT_EQ(acquireInstanceLock(&problem), InstanceLock::Unavailable);
+  EXPECT_EQ(problem, runtime.path + "/mirthwick.lock is not a plain file");
 }
 
 }  // namespace
