@@ -174,6 +174,7 @@ int main(int argc, char** argv) {
            "move 150 10\npress right\nstep\nrelease right\nstep\nclick -150 -200\nclick -300 -60\n"
            "click -400 5\npress right\nstep\nrelease right\nstep 3\nmove -40000 40000\nstep\n");
   saveText(scripts, "bad-line.sim", "step 2\nmove 1\nstep\n");
+  saveText(scripts, "long-line.sim", "step\n# " + std::string(70000, 'x') + "\nstep\n");
   saveText(scripts, "numbers.sim", "move 0x10 -0X0f\nstep +3\nmove 007 -0\nkeydown 255\nstep 0\n");
   return 0;
 }
