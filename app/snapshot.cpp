@@ -94,6 +94,7 @@ struct Place {
   explicit Place(const std::string& path) {
     const size_t slash = path.rfind('/');
     name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return;  // no file named: no folder either
     if (snapshotFolder() >= 0 && path == snapshotPath()) {
       folder = snapshotFolder();
       return;
@@ -117,7 +118,7 @@ int createTemporary(int folder, const std::string& name, std::string& temporary)
                  (static_cast<uint64_t>(::getpid()) << 40);
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = name + ".";
-    mix = mix * 6364136223846793005ull + 1442695040888963407ull;  // the C library's rand() is the world's
+    mix = mix * 6364136223846793005ull + 1442695040888963407ull;  // not rand(): that sequence is the world's
     for (int i = 0; i < 6; ++i) temporary += letters[(mix >> (16 + 6 * i)) % 62];
     const int fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
