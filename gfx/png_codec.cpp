@@ -47,8 +47,11 @@ bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
   if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &decodedSize) != 0) return false;
   if (decodedSize != static_cast<size_t>(ihdr.width) * ihdr.height * 4) return false;
   // Deflate packs at most 1032 bytes into one: a picture whose rows could not fit in the file is
-  // broken, and is refused before its size is allocated.
+  // broken, and is refused before its size is allocated. So is one whose RGBA output would exceed
+  // four times that (what 8-bit grey or a palette gives), which only a bomb of a few bits a pixel
+  // reaches: 32 KB of 1-bit zeros would be 1 GiB.
   if (storedImageBytes(ihdr) > static_cast<uint64_t>(size) * 1032 + 1024) return false;
+  if (decodedSize > static_cast<uint64_t>(size) * 1032 * 4 + 4096) return false;
   // Decoded straight into the picture's own pixels, then turned from RGBA bytes into 0xAARRGGBB
   // where they lie: one picture's memory, not two.
   Image image;
