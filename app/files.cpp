@@ -96,7 +96,7 @@ std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit, Read
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* file = openFile(path, "wb");
   if (file == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   // The close flushes what is buffered: a full disk is often first seen there.
   ok = (std::fclose(file) == 0) && ok;
   return ok;
