@@ -36,32 +36,79 @@ std::FILE* openFile(const std::string& utf8, const char* mode) {
 #endif
 }
 
-std::vector<uint8_t> readFileBytes(const std::string& path) {
-  std::ifstream file(filePath(path), std::ios::binary);
-  if (!file) return {};
+namespace {
+std::vector<uint8_t> failed(ReadProblem* problem, ReadProblem why) {
+  if (problem != nullptr) *problem = why;
+  return {};
+}
+}  // namespace
+
+#if defined(__unix__) || defined(__APPLE__)
+std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit, ReadProblem* problem) {
+  if (problem != nullptr) *problem = ReadProblem::None;
+  // Without waiting: opening a FIFO for reading would wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return failed(problem, ReadProblem::Missing);
+  struct stat st {};
+  ReadProblem why = ReadProblem::None;
   std::vector<uint8_t> bytes;
-  try {
-    // In large pieces: a file's size is only a hint (it may change, or be unknown for a pipe).
-    constexpr size_t PIECE = size_t{1} << 20;
-    for (;;) {
-      const size_t start = bytes.size();
-      bytes.resize(start + PIECE);
-      file.read(reinterpret_cast<char*>(bytes.data() + start), PIECE);
-      bytes.resize(start + static_cast<size_t>(file.gcount()));
-      if (!file) break;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = ReadProblem::Missing;
+  } else if (static_cast<uint64_t>(st.st_size) > limit) {
+    why = ReadProblem::TooLarge;
+  } else {
+    try {
+      // The size found, and one byte more to learn whether the file has grown meanwhile.
+      bytes.resize(static_cast<size_t>(st.st_size) + 1);
+      size_t got = 0;
+      while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) why = ReadProblem::Unreadable;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+      }
+      if (got > static_cast<size_t>(st.st_size)) why = ReadProblem::TooLarge;  // still growing: refused
+      bytes.resize(got);
+    } catch (const std::bad_alloc&) {
+      why = ReadProblem::TooLarge;
     }
-  } catch (const std::bad_alloc&) {
-    return {};
   }
-  if (file.bad()) return {};
+  ::close(fd);
+  if (why != ReadProblem::None) return failed(problem, why);
   return bytes;
 }
+#else
+std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit, ReadProblem* problem) {
+  if (problem != nullptr) *problem = ReadProblem::None;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(filePath(path), error)) return failed(problem, ReadProblem::Missing);
+  const uintmax_t size = std::filesystem::file_size(filePath(path), error);
+  if (error) return failed(problem, ReadProblem::Missing);
+  if (size > limit) return failed(problem, ReadProblem::TooLarge);
+  std::ifstream file(filePath(path), std::ios::binary);
+  if (!file) return failed(problem, ReadProblem::Missing);
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(size) + 1);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+  } catch (const std::bad_alloc&) {
+    return failed(problem, ReadProblem::TooLarge);
+  }
+  if (file.bad()) return failed(problem, ReadProblem::Unreadable);
+  if (bytes.size() > size) return failed(problem, ReadProblem::TooLarge);
+  return bytes;
+}
+#endif
 
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream file(filePath(path), std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
+  std::FILE* file = openFile(path, "wb");
+  if (file == nullptr) return false;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // The close flushes what is buffered: a full disk is often first seen there.
+  ok = (std::fclose(file) == 0) && ok;
+  return ok;
 }
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -104,6 +151,12 @@ mode_t sharedMode() {
 
 }  // namespace
 
+bool writePieces(int fd, const WritePiece* pieces, size_t count) {
+  std::vector<iovec> vector;
+  for (size_t i = 0; i < count; ++i) vector.push_back({const_cast<void*>(pieces[i].bytes), pieces[i].size});
+  return writeAll(fd, vector.data(), vector.size());
+}
+
 bool writeFileReplacing(const std::string& path, const WritePiece* pieces, size_t count, bool shared) {
   // A write past the file-size limit then fails with EFBIG instead of ending the program.
   static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
@@ -115,10 +168,8 @@ bool writeFileReplacing(const std::string& path, const WritePiece* pieces, size_
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  std::vector<iovec> vector;
-  for (size_t i = 0; i < count; ++i) vector.push_back({const_cast<void*>(pieces[i].bytes), pieces[i].size});
   bool ok = !shared || ::fchmod(fd, sharedMode()) == 0;
-  ok = ok && writeAll(fd, vector.data(), vector.size());
+  ok = ok && writePieces(fd, pieces, count);
   int error = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

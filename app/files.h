@@ -14,9 +14,20 @@ std::filesystem::path filePath(const std::string& utf8);
 // std::fopen for a UTF-8 path.
 std::FILE* openFile(const std::string& utf8, const char* mode);
 
-// Reads a whole file; empty when it cannot be read.
-std::vector<uint8_t> readFileBytes(const std::string& path);
-// Writes a whole file; false on failure.
+// The largest file any reader takes: a 32-bit photo of the largest screen, 16384 x 16384, with
+// room for its headers.
+inline constexpr uint64_t LARGEST_FILE_BYTES = (uint64_t{16384} * 16384 * 4) + 4096;
+
+// Why a file gave no bytes.
+enum class ReadProblem { None, Missing, TooLarge, Unreadable };
+
+// Reads a whole regular file of at most `limit` bytes, its size checked before anything is read.
+// A FIFO, a device, a folder or a socket is a missing file (it is opened without waiting, and
+// never read); a larger file is refused whole. Empty, with the reason in *problem, when it
+// cannot be read.
+std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit = LARGEST_FILE_BYTES,
+                                   ReadProblem* problem = nullptr);
+// Writes a whole file; false on failure, of the writes or of the close that flushes them.
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // One piece of a file to write.
@@ -24,6 +35,12 @@ struct WritePiece {
   const void* bytes = nullptr;
   size_t size = 0;
 };
+
+#if defined(__unix__) || defined(__APPLE__)
+// Writes the pieces in order to an open file, through short writes and interruptions; false, with
+// errno set, when they cannot all be written.
+bool writePieces(int fd, const WritePiece* pieces, size_t count);
+#endif
 
 // Writes the pieces in order as the file at path, all at once: into a new temporary beside it,
 // made exclusively (a link or file planted under that name is never opened), filled, and only then

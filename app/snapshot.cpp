@@ -2,11 +2,13 @@
 #include "app/snapshot.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <new>
 
@@ -16,12 +18,10 @@
 #include "app/screen.h"
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
-
-#include <climits>
 #endif
 
 namespace mw {
@@ -48,48 +48,154 @@ uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
-// The photograph of the last capture, held for the load that follows it at start-up: the file
-// just written holds the same pixels, so start-up need not read them back. When the file could
-// not be written, Enter later has nothing to restore from.
-ScreenCapture heldCapture;
+// The photograph of the last capture, opaque, kept for the run: the load that follows the capture
+// at start-up takes it instead of reading back the file just written, and a later load takes it
+// when the file can no longer be read. When the file could not be written, Enter later has
+// nothing to restore from.
+Image keptPhoto;
+bool captureFresh = false;
 bool lastWriteFailed = false;
 bool writeFailureReported = false;
+bool readFailureReported = false;
+
+#if defined(__unix__) || defined(__APPLE__)
+
+// The folder a snapshot path is written and read through: the one held since the program chose
+// it, or the path's parent opened now.
+struct Place {
+  int folder = -1;
+  bool opened = false;
+  std::string name;
+  Place(const Place&) = delete;
+  explicit Place(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return;  // no file named: no folder either
+    if (snapshotFolder() >= 0 && path == snapshotPath()) {
+      folder = snapshotFolder();
+      return;
+    }
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    opened = folder >= 0;
+  }
+  ~Place() {
+    if (opened) ::close(folder);
+  }
+};
+
+// A new file "NAME.XXXXXX" in the folder, owner-only, made exclusively (a link or file planted
+// under that name is never opened); its name in `temporary`.
+int createTemporary(int folder, const std::string& name, std::string& temporary) {
+  static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 20) ^
+                 (static_cast<uint64_t>(::getpid()) << 40);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = name + ".";
+    mix = mix * 6364136223846793005ull + 1442695040888963407ull;  // not rand(): that sequence is the world's
+    for (int i = 0; i < 6; ++i) temporary += letters[(mix >> (16 + 6 * i)) % 62];
+    const int fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// A temporary of our own naming, "NAME." and six letters or digits.
+bool isOurTemporary(const char* entry, const std::string& name) {
+  if (std::strncmp(entry, name.c_str(), name.size()) != 0 || entry[name.size()] != '.') return false;
+  const char* tail = entry + name.size() + 1;
+  if (std::strlen(tail) != 6) return false;
+  for (const char* c = tail; *c != '\0'; ++c) {
+    if (!std::isalnum(static_cast<unsigned char>(*c))) return false;
+  }
+  return true;
+}
+
+// Temporaries a program killed while writing left behind: plain files of this user's, untouched
+// for a minute, so that none still being written is taken.
+void removeStrayTemporaries(const std::string& path) {
+  Place place(path);
+  if (place.folder < 0) return;
+  const int listed = ::openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* folder = listed >= 0 ? ::fdopendir(listed) : nullptr;
+  if (folder == nullptr) {
+    if (listed >= 0) ::close(listed);
+    return;
+  }
+  const time_t before = std::time(nullptr) - 60;
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!isOurTemporary(entry->d_name, place.name)) continue;
+    struct stat info {};
+    if (::fstatat(place.folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+        info.st_uid == ::geteuid() && info.st_mtime < before) {
+      ::unlinkat(place.folder, entry->d_name, 0);
+    }
+  }
+  ::closedir(folder);
+}
 
 // The photo may show private things, and the folder may be shared or hostile: the file is made
-// owner-only as a new temporary and renamed over the snapshot (writeFileReplacing).
-// The header, then the rows bottom first, each pixel blue, green, red and a reserved byte, which
-// is what a little-endian 0xXXRRGGBB already is; gathered into few system calls.
+// as a new temporary beside the snapshot, owner-only and exclusively, filled, and only then
+// renamed over the snapshot, all through the folder's descriptor. A rename replaces a link rather
+// than following it, and a reader finds the old photo or the whole new one, never half of one.
 bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
+  // A write past the file-size limit then fails with EFBIG instead of ending the program.
+  static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
+  (void)sizeSignalIgnored;
+  if (path.empty()) {  // no folder for it
+    errno = ENOENT;
+    return false;
+  }
+  Place place(path);
+  if (place.folder < 0) return false;
+  std::string temporary;
+  const int fd = createTemporary(place.folder, place.name, temporary);
+  if (fd < 0) return false;
+  // The header, then the rows bottom first, each pixel blue, green, red and a reserved byte,
+  // which is what a little-endian 0xXXRRGGBB already is; gathered into few system calls.
   std::vector<WritePiece> pieces;
   pieces.push_back({header.data(), header.size()});
   for (int32_t row = capture.height - 1; row >= 0; --row) {
     pieces.push_back({capture.pixels.data() + static_cast<size_t>(row) * capture.width,
                       static_cast<size_t>(capture.width) * 4});
   }
-  return writeFileReplacing(path, pieces.data(), pieces.size());
+  bool ok = writePieces(fd, pieces.data(), pieces.size());
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) == 0;
+  if (!ok) {
+    const int error = errno;
+    ::unlinkat(place.folder, temporary.c_str(), 0);
+    errno = error;
+  }
+  return ok;
 }
 
-#if defined(__unix__) || defined(__APPLE__)
-
-// The snapshot's bytes, read only from a regular file of this user's that is not a link.
+// The snapshot's bytes, read only from a regular file of this user's that is not a link and is
+// no larger than the largest photo.
 std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  Place place(path);
+  const int fd = place.folder < 0 ? -1
+                                  : ::openat(place.folder, place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return {};
   std::vector<uint8_t> bytes;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
-    try {
-      bytes.resize(static_cast<size_t>(st.st_size));
-      size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
+    if (static_cast<uint64_t>(st.st_size) <= LARGEST_FILE_BYTES) {
+      try {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < bytes.size()) {
+          const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+          if (n < 0 && errno == EINTR) continue;
+          if (n <= 0) break;
+          got += static_cast<size_t>(n);
+        }
+        bytes.resize(got);
+      } catch (const std::bad_alloc&) {
+        bytes.clear();
       }
-      bytes.resize(got);
-    } catch (const std::bad_alloc&) {
-      bytes.clear();
     }
   } else {
     std::fprintf(stderr, "Mirthwick: %s is not a plain file of yours; it is not read\n", path.c_str());
@@ -100,7 +206,19 @@ std::vector<uint8_t> readSnapshotBytes(const std::string& path) {
 
 #else
 
+// The photo is made owner-only as a new temporary and renamed over the snapshot.
+bool writeSnapshotBytes(const std::string& path, const std::vector<uint8_t>& header, const ScreenCapture& capture) {
+  std::vector<WritePiece> pieces;
+  pieces.push_back({header.data(), header.size()});
+  for (int32_t row = capture.height - 1; row >= 0; --row) {
+    pieces.push_back({capture.pixels.data() + static_cast<size_t>(row) * capture.width,
+                      static_cast<size_t>(capture.width) * 4});
+  }
+  return writeFileReplacing(path, pieces.data(), pieces.size());
+}
+
 std::vector<uint8_t> readSnapshotBytes(const std::string& path) { return readFileBytes(path); }
+void removeStrayTemporaries(const std::string&) {}
 #endif
 
 }  // namespace
@@ -124,9 +242,11 @@ std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
 }
 
 void resetSnapshotState() {
-  heldCapture = ScreenCapture{};
+  keptPhoto = Image{};
+  captureFresh = false;
   lastWriteFailed = false;
   writeFailureReported = false;
+  readFailureReported = false;
 }
 
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
@@ -146,8 +266,12 @@ void captureDesktop(Platform& platform) {
     platform.showError("Unable to Allocate Bitmap Memory", "Error");
     return;
   }
+  removeStrayTemporaries(snapshotPath());
+  bool written = writeSnapshotFile(snapshotPath(), capture);
+  // Files/Img beside the program is full or gone: the runtime folder takes the photo instead.
+  if (!written && moveSnapshotToRuntimeFolder()) written = writeSnapshotFile(snapshotPath(), capture);
   const std::string path = snapshotPath();
-  if (writeSnapshotFile(path, capture)) {
+  if (written) {
     lastWriteFailed = false;
   } else {
     // The program goes on with the photograph it holds; only Enter loses its source. Said once.
@@ -160,7 +284,12 @@ void captureDesktop(Platform& platform) {
   }
   screenHeight = capture.height;
   screenWidth = capture.width;
-  heldCapture = std::move(capture);
+  keptPhoto.width = capture.width;
+  keptPhoto.height = capture.height;
+  keptPhoto.pixels = std::move(capture.pixels);
+  for (uint32_t& p : keptPhoto.pixels) p |= 0xFF000000u;  // as the file would give it: opaque
+  keptPhoto.key = TRANSPARENT_KEY;
+  captureFresh = true;
 }
 
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
@@ -200,16 +329,13 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
 }
 
 void loadSnapshot(Image& desktop) {
-  // The photograph held since the capture, once, as the file would give it (opaque pixels).
-  if (!heldCapture.pixels.empty()) {
-    desktop.width = heldCapture.width;
-    desktop.height = heldCapture.height;
-    desktop.pixels = std::move(heldCapture.pixels);
-    for (uint32_t& p : desktop.pixels) p |= 0xFF000000u;
-    desktop.key = TRANSPARENT_KEY;
-    heldCapture = ScreenCapture{};
+  // The photograph of the capture just made, once: the file holds the same pixels.
+  if (captureFresh && !keptPhoto.pixels.empty()) {
+    captureFresh = false;
+    desktop = keptPhoto;
     return;
   }
+  captureFresh = false;
   // No file of this run to read: the desktop stays as it is.
   if (lastWriteFailed) {
     desktop.key = TRANSPARENT_KEY;
@@ -217,7 +343,16 @@ void loadSnapshot(Image& desktop) {
   }
   const std::vector<uint8_t> bytes = readSnapshotBytes(snapshotPath());
   Image loaded;
-  decodeBmp(bytes.data(), bytes.size(), loaded);
+  if (!decodeBmp(bytes.data(), bytes.size(), loaded) && !keptPhoto.pixels.empty()) {
+    // Replaced, cut short or taken away since: the photograph of the capture is restored instead.
+    if (!readFailureReported) {
+      std::fprintf(stderr, "Mirthwick: the saved desktop photo %s was unreadable; the photo kept in memory is restored\n",
+                   snapshotPath().c_str());
+      readFailureReported = true;
+    }
+    desktop = keptPhoto;
+    return;
+  }
   desktop = std::move(loaded);
   desktop.key = TRANSPARENT_KEY;
 }

@@ -16,7 +16,8 @@ inline constexpr size_t BMP_HEADERS_SIZE = 54;
 // The 54 header bytes of a snapshot of this size: 32 bits per pixel, bottom row first.
 std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height);
 
-// Photographs the screen, writes the snapshot file, sets the screen size and holds the photograph
+// Photographs the screen, removes temporaries a killed writer left (of this user's, a minute old),
+// writes the snapshot file (in the runtime folder when Files/Img beside the program cannot take it), sets the screen size and holds the photograph
 // for the next load. When the file cannot be written, says once on standard error that Enter
 // cannot restore the desktop. Out of memory shows "Unable to Allocate Bitmap Memory".
 void captureDesktop(Platform& platform);
@@ -33,10 +34,12 @@ bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture);
 // pixels, top row first. False (and an empty image) for anything it cannot read safely.
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out);
 
-// Fills the desktop image with the photograph held since the last capture, once (the file holds
-// the same pixels); otherwise from the snapshot file, where a missing or broken file, a link, or
-// a file of another user's leaves it 0 x 0. After a capture whose file could not be written,
-// later loads leave the desktop as it is.
+// Fills the desktop image with the photograph of the capture just made, once (the file holds the
+// same pixels); otherwise from the snapshot file. A missing or broken file, a link, or a file of
+// another user's or larger than the largest photo gives the photograph kept since the last
+// capture instead, saying once on standard error that the saved photo was unreadable (0 x 0 when
+// there was no capture). After a capture whose file could not be written, later loads leave the
+// desktop as it is.
 void loadSnapshot(Image& desktop);
 
 }  // namespace mw

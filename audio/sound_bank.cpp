@@ -17,9 +17,8 @@ namespace mw {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// The largest sound file read: minutes of sound, far more than any of the program's own.
+constexpr uint64_t LARGEST_SOUND_FILE_BYTES = uint64_t{64} << 20;
 
 // Reads in pieces of this size, so memory grows only with bytes the file really holds.
 constexpr size_t READ_PIECE = size_t{1} << 16;
@@ -37,22 +36,6 @@ class ByteSource {
   virtual bool failed() const = 0;
   // The bytes left to read when known in advance (a regular file's size), else 0.
   virtual uint64_t sizeHint() const = 0;
-};
-
-class FileSource final : public ByteSource {
- public:
-  FileSource(std::FILE* file, const std::string& path) : file_(file) {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(filePath(path), error);
-    if (!error) size_ = size;
-  }
-  size_t read(uint8_t* into, size_t want) override { return std::fread(into, 1, want, file_); }
-  bool failed() const override { return std::ferror(file_) != 0; }
-  uint64_t sizeHint() const override { return size_; }
-
- private:
-  std::FILE* file_;
-  uint64_t size_ = 0;
 };
 
 class MemorySource final : public ByteSource {
@@ -117,12 +100,17 @@ std::vector<uint8_t> readSamples(ByteSource& source, const std::string& path) {
 }
 
 std::vector<uint8_t> readSamples(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
-  if (!file) {
+  ReadProblem why = ReadProblem::None;
+  const std::vector<uint8_t> file = readFileBytes(path, LARGEST_SOUND_FILE_BYTES, &why);
+  if (why == ReadProblem::TooLarge) {
+    report(path, "is larger than 64 MiB; its sound stays silent");
+    return {};
+  }
+  if (why != ReadProblem::None) {
     report(path, "is missing or cannot be opened; its sound stays silent");
     return {};
   }
-  FileSource source(file.get(), path);
+  MemorySource source(file.data(), file.size());
   return readSamples(source, path);
 }
 

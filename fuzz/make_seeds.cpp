@@ -1,6 +1,10 @@
 // Makes the fuzz targets' seed corpora: small valid files from the program's own writers and from
-// the committed assets, a few bytes to a few KB each. Usage: mirthwick-fuzz-seeds CORPUS_DIR
+// the committed assets, a few bytes to a few KB each, and headers declaring extreme sizes (a PNG
+// bomb of 75 KB among them). Usage: mirthwick-fuzz-seeds CORPUS_DIR
+#include <spng.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -55,6 +59,38 @@ std::vector<uint8_t> cropWav(const std::vector<uint8_t>& wav, uint32_t keep, uin
 
 mw::ScreenCapture capture(int32_t w, int32_t h) { return mw::syntheticDesktop(w, h); }
 
+// A 1-bit grey PNG of zeros, w x h: a few bytes per million pixels once compressed.
+std::vector<uint8_t> zeroPng(uint32_t w, uint32_t h) {
+  spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+  spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+  spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, 9);
+  spng_ihdr ihdr{};
+  ihdr.width = w;
+  ihdr.height = h;
+  ihdr.bit_depth = 1;
+  ihdr.color_type = SPNG_COLOR_TYPE_GRAYSCALE;
+  spng_set_ihdr(ctx, &ihdr);
+  const std::vector<uint8_t> rows(static_cast<size_t>((w + 7) / 8) * h, 0);
+  std::vector<uint8_t> out;
+  if (spng_encode_image(ctx, rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
+    size_t size = 0;
+    int error = 0;
+    if (void* png = spng_get_png_buffer(ctx, &size, &error)) {
+      out.assign(static_cast<uint8_t*>(png), static_cast<uint8_t*>(png) + size);
+      std::free(png);
+    }
+  }
+  spng_ctx_free(ctx);
+  return out;
+}
+
+// A file's first bytes with two 32-bit fields changed: a header declaring what the file does not hold.
+std::vector<uint8_t> declaring(std::vector<uint8_t> bytes, size_t at, uint32_t value, size_t at2, uint32_t value2) {
+  put32(bytes, at, value);
+  put32(bytes, at2, value2);
+  return bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,6 +141,23 @@ int main(int argc, char** argv) {
   save(images, "strip-200x40.png", mw::encodePng(strip.pixels.data(), 200, 40, false));
   save(desktops, "101.png", mw::readFileBytes((ASSETS / "images/101.png").string()));
 
+  // Extreme declared sizes: pictures of the largest side and past it, a sheet of 2^31 rows, a sound
+  // of 4 GB, and PNG bombs of 16384 x 16384 and 32768 x 16384 pixels.
+  const std::vector<uint8_t> small = mw::snapshotHeader(16, 12);
+  std::vector<uint8_t> smallFile = small;
+  smallFile.resize(small.size() + 16 * 12 * 4, 0x55);
+  save(snapshots, "declares-16384x16384.bmp", declaring(smallFile, 18, 16384, 22, 16384));
+  save(snapshots, "declares-65536x-2147483647.bmp", declaring(smallFile, 18, 65536, 22, 0x80000001u));
+  save(desktops, "declares-16385x1.bmp", declaring(smallFile, 18, 16385, 22, 1));
+  save(fonts, "declares-2147483647-rows.bmp", declaring(cropSheet(fixedsys, 1), 22, 0x7FFFFFFF, 34, 0xFFFFFFF0u));
+  save(sounds, "declares-4GB.wav", cropWav(click, 400, 0xFFFFFFFFu));
+  for (const auto& [w, h] : {std::pair{16384u, 16384u}, {32768u, 16384u}, {16384u, 1u}}) {
+    const std::string name = "zeros-" + std::to_string(w) + "x" + std::to_string(h) + ".png";
+    const std::vector<uint8_t> png = zeroPng(w, h);
+    save(desktops, name, png);
+    save(images, name, png);
+  }
+
   // Scripts using every command and key name, on the fuzz target's small screen.
   const fs::path scripts = corpus / "sim_script";
   saveText(scripts, "every-command.sim",
@@ -121,6 +174,7 @@ int main(int argc, char** argv) {
            "move 150 10\npress right\nstep\nrelease right\nstep\nclick -150 -200\nclick -300 -60\n"
            "click -400 5\npress right\nstep\nrelease right\nstep 3\nmove -40000 40000\nstep\n");
   saveText(scripts, "bad-line.sim", "step 2\nmove 1\nstep\n");
+  saveText(scripts, "long-line.sim", "step\n# " + std::string(70000, 'x') + "\nstep\n");
   saveText(scripts, "numbers.sim", "move 0x10 -0X0f\nstep +3\nmove 007 -0\nkeydown 255\nstep 0\n");
   return 0;
 }

@@ -9,6 +9,9 @@
 namespace mw {
 
 namespace {
+// The largest side of a picture read: that of the largest screen.
+constexpr uint32_t LARGEST_PNG_SIDE = 16384;
+
 struct ContextDeleter {
   void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
@@ -33,32 +36,37 @@ bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
   Context ctx(spng_ctx_new(0));
   if (!ctx) return false;
   spng_set_crc_action(ctx.get(), SPNG_CRC_USE, SPNG_CRC_USE);
-  // Refuse absurd sizes before anything is allocated for them.
-  spng_set_image_limits(ctx.get(), 1u << 15, 1u << 15);
+  // Refuse absurd sizes before anything is allocated for them: no screen is wider or taller.
+  spng_set_image_limits(ctx.get(), LARGEST_PNG_SIDE, LARGEST_PNG_SIDE);
   spng_set_chunk_limits(ctx.get(), 1u << 26, 1u << 26);
   if (spng_set_png_buffer(ctx.get(), bytes, size) != 0) return false;
   spng_ihdr ihdr{};
   if (spng_get_ihdr(ctx.get(), &ihdr) != 0) return false;
+  if (ihdr.width == 0 || ihdr.height == 0 || ihdr.width > LARGEST_PNG_SIDE || ihdr.height > LARGEST_PNG_SIDE) return false;
   size_t decodedSize = 0;
   if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &decodedSize) != 0) return false;
   if (decodedSize != static_cast<size_t>(ihdr.width) * ihdr.height * 4) return false;
   // Deflate packs at most 1032 bytes into one: a picture whose rows could not fit in the file is
-  // broken, and is refused before its size is allocated.
+  // broken, and is refused before its size is allocated. So is one whose RGBA output would exceed
+  // four times that (what 8-bit grey or a palette gives), which only a bomb of a few bits a pixel
+  // reaches: 32 KB of 1-bit zeros would be 1 GiB.
   if (storedImageBytes(ihdr) > static_cast<uint64_t>(size) * 1032 + 1024) return false;
-  std::vector<uint8_t> rgba;
+  if (decodedSize > static_cast<uint64_t>(size) * 1032 * 4 + 4096) return false;
+  // Decoded straight into the picture's own pixels, then turned from RGBA bytes into 0xAARRGGBB
+  // where they lie: one picture's memory, not two.
   Image image;
   try {
-    rgba.resize(decodedSize);
     image.pixels.resize(static_cast<size_t>(ihdr.width) * ihdr.height);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (spng_decode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0) return false;
+  uint8_t* rgba = reinterpret_cast<uint8_t*>(image.pixels.data());
+  if (spng_decode_image(ctx.get(), rgba, decodedSize, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0) return false;
   image.width = static_cast<int32_t>(ihdr.width);
   image.height = static_cast<int32_t>(ihdr.height);
   image.key = TRANSPARENT_KEY;
   for (size_t i = 0; i < image.pixels.size(); ++i) {
-    const uint8_t* p = &rgba[i * 4];
+    const uint8_t* p = rgba + i * 4;
     image.pixels[i] = (static_cast<uint32_t>(p[3]) << 24) | (static_cast<uint32_t>(p[0]) << 16) |
                       (static_cast<uint32_t>(p[1]) << 8) | p[2];
   }

@@ -43,8 +43,13 @@ const char* checkSheet(const uint8_t* file, size_t size, int32_t expectedWidth) 
 }  // namespace
 
 bool readFontBitmap(const std::string& path, uint32_t* store, int32_t expectedWidth) {
-  const std::vector<uint8_t> file = readFileBytes(path);
-  if (const char* problem = decodeFontSheet(file.data(), file.size(), store, expectedWidth)) {
+  // The largest sheet the store holds, in padded 24-bit rows, with room for a larger header.
+  constexpr uint64_t LARGEST_SHEET_BYTES = uint64_t{FONT_STORE_PIXELS} * 4 + 4096;
+  ReadProblem why = ReadProblem::None;
+  const std::vector<uint8_t> file = readFileBytes(path, LARGEST_SHEET_BYTES, &why);
+  const char* problem = why == ReadProblem::TooLarge ? "is too large" : nullptr;
+  if (problem == nullptr) problem = decodeFontSheet(file.data(), file.size(), store, expectedWidth);
+  if (problem != nullptr) {
     std::fprintf(stderr, "mirthwick: font sheet %s %s (expected an uncompressed 24-bit BMP %d pixels wide); "
                  "its text is not drawn\n", path.c_str(), problem, expectedWidth);
     return false;

@@ -95,6 +95,12 @@ int main(int argc, char** argv) {
 
   std::ifstream file;
   if (!scriptPath.empty() && scriptPath != "-") {
+    std::error_code error;
+    // A folder opens as a file here and reads as an empty one.
+    if (std::filesystem::is_directory(scriptPath, error)) {
+      std::fprintf(stderr, "mirthwick-sim: cannot read script %s: it is a folder\n", scriptPath.c_str());
+      return 2;
+    }
     file.open(scriptPath);
     if (!file) {
       std::fprintf(stderr, "mirthwick-sim: cannot read script %s\n", scriptPath.c_str());
@@ -102,8 +108,17 @@ int main(int argc, char** argv) {
     }
   }
   try {
-    mw::Simulator simulator(options);
-    return simulator.runScript(file.is_open() ? static_cast<std::istream&>(file) : std::cin);
+    int status = 0;
+    {
+      mw::Simulator simulator(options);
+      status = simulator.runScript(file.is_open() ? static_cast<std::istream&>(file) : std::cin);
+    }
+    // Dumps to standard output may still be buffered: a failure to write them is a failure.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "mirthwick-sim: cannot write standard output\n");
+      return 2;
+    }
+    return status;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "mirthwick-sim: %s\n", error.what());
     return 2;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -63,6 +64,14 @@ ScreenCapture syntheticDesktop(int32_t width, int32_t height) {
 }
 
 ScreenCapture decodeDesktopPicture(const std::vector<uint8_t>& bytes, const std::string& path) {
+  // A PNG's sides are in its header, checked before anything is decoded.
+  if (bytes.size() >= 24 && std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
+    const auto side = [&](size_t at) {
+      return (uint32_t{bytes[at]} << 24) | (uint32_t{bytes[at + 1]} << 16) | (uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+    };
+    if (side(16) > static_cast<uint32_t>(MAX_SCREEN_SIDE) || side(20) > static_cast<uint32_t>(MAX_SCREEN_SIDE))
+      throw std::runtime_error("desktop picture " + path + " is larger than 16384 x 16384");
+  }
   Image image;
   if (!decodePng(bytes.data(), bytes.size(), image) && !decodeBmp(bytes.data(), bytes.size(), image)) {
     throw std::runtime_error("desktop picture " + path + " is neither a PNG nor an uncompressed BMP");
@@ -81,7 +90,9 @@ ScreenCapture decodeDesktopPicture(const std::vector<uint8_t>& bytes, const std:
 namespace {
 
 ScreenCapture readDesktopPicture(const std::string& path) {
-  const std::vector<uint8_t> bytes = readFileBytes(path);
+  ReadProblem why = ReadProblem::None;
+  const std::vector<uint8_t> bytes = readFileBytes(path, LARGEST_FILE_BYTES, &why);
+  if (why == ReadProblem::TooLarge) throw std::runtime_error("desktop picture " + path + " is larger than 16384 x 16384");
   if (bytes.empty()) throw std::runtime_error("cannot read desktop picture " + path);
   return decodeDesktopPicture(bytes, path);
 }
@@ -212,6 +223,7 @@ void Simulator::runLine(const std::string& rawLine) {
     const std::string text = dumpState(*this).dump(2) + "\n";
     if (words.size() == 1) {
       std::cout << text << std::flush;
+      if (!std::cout) throw std::runtime_error("cannot write standard output");
     } else {
       writeOutput(words[1], std::vector<uint8_t>(text.begin(), text.end()));
     }
@@ -237,8 +249,20 @@ void Simulator::runLine(const std::string& rawLine) {
 
 int Simulator::runScript(std::istream& script) {
   int number = 0;
-  for (std::string line; std::getline(script, line);) {
+  for (std::string line;;) {
+    // A line is read up to its end or its cap, whichever comes first: an endless line is refused
+    // without being held.
+    line.clear();
+    std::streambuf& in = *script.rdbuf();
+    int c = 0;
+    while ((c = in.sbumpc()) != std::char_traits<char>::eof() && c != '\n' && line.size() <= MAX_SCRIPT_LINE)
+      line.push_back(static_cast<char>(c));
+    if (c == std::char_traits<char>::eof() && line.empty()) break;
     ++number;
+    if (line.size() > MAX_SCRIPT_LINE) {
+      std::fprintf(stderr, "mirthwick-sim: line %d: longer than %zu bytes\n", number, MAX_SCRIPT_LINE);
+      return 2;
+    }
     try {
       runLine(line);
     } catch (const std::exception& error) {

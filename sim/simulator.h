@@ -14,6 +14,7 @@
 namespace mw {
 
 inline constexpr int32_t MAX_SCREEN_SIDE = 16384;  // the largest screen width or height
+inline constexpr size_t MAX_SCRIPT_LINE = 65536;    // the longest script line, in bytes
 
 struct SimOptions {
   int32_t screenWidth = 1280;
@@ -46,7 +47,8 @@ class Simulator {
   explicit Simulator(const SimOptions& options);
   ~Simulator();
 
-  // Runs script lines; returns 0, or prints "line N: ..." to stderr and returns 2 at a bad line.
+  // Runs script lines; returns 0, or prints "line N: ..." to stderr and returns 2 at a bad line
+  // (also one longer than MAX_SCRIPT_LINE).
   int runScript(std::istream& script);
   // Runs one script line; throws std::runtime_error with a message when it is bad.
   void runLine(const std::string& line);

@@ -13,6 +13,9 @@
 
 #include "app/capture_notice.h"
 #include "app/paths.h"
+#include "app/snapshot.h"
+#include "platform/headless/headless_platform.h"
+#include "sim/simulator.h"
 #include "gfx/text.h"
 #include "tests/test_support.h"
 
@@ -71,9 +74,11 @@ TEST_F(ProgramFiles, InstalledProgramReadsShareAndKeepsTheSnapshotPrivate) {
   EXPECT_EQ(snapshotPath(), runtime + "/mirthwick/1.bmp");
   EXPECT_EQ(modeOf(runtime + "/mirthwick"), 0700);
 
-  // A folder of ours left too open is narrowed again.
+  // A folder of ours left too open is narrowed again, saying so.
   ::chmod((runtime + "/mirthwick").c_str(), 0755);
+  testing::internal::CaptureStderr();
   locateProgramFiles(bin);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("was open to others (mode 755); it is now 0700"), std::string::npos);
   EXPECT_EQ(modeOf(runtime + "/mirthwick"), 0700);
   EXPECT_EQ(snapshotPath(), runtime + "/mirthwick/1.bmp");
 }
@@ -84,9 +89,78 @@ TEST_F(ProgramFiles, NeverFollowsALinkInPlaceOfThePrivateFolder) {
   fs::create_directory_symlink(root.path() + "/elsewhere", runtime + "/mirthwick");
   const int before = modeOf(root.path() + "/elsewhere");
   ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  testing::internal::CaptureStderr();
   locateProgramFiles(bin);
-  EXPECT_EQ(snapshotPath(), "");  // the capture then reports that it cannot create the file
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(snapshotPath().rfind(runtime, 0), std::string::npos);  // /tmp/mirthwick-UID, or none
   EXPECT_EQ(modeOf(root.path() + "/elsewhere"), before);
+}
+
+// The runtime folder is opened once: its owner swapping it for a link afterwards changes nothing.
+TEST_F(ProgramFiles, TheSnapshotGoesThroughTheFolderOpenedAtStart) {
+  fs::create_directories(root.path() + "/share/mirthwick/Files/Img");
+  fs::create_directories(root.path() + "/elsewhere");
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  locateProgramFiles(bin);
+  ASSERT_EQ(snapshotPath(), runtime + "/mirthwick/1.bmp");
+  fs::rename(runtime + "/mirthwick", runtime + "/moved");
+  fs::create_directory_symlink(root.path() + "/elsewhere", runtime + "/mirthwick");
+  HeadlessPlatform platform(syntheticDesktop(8, 6));
+  resetSnapshotState();
+  captureDesktop(platform);
+  EXPECT_TRUE(fs::is_regular_file(runtime + "/moved/1.bmp"));
+  EXPECT_TRUE(fs::is_empty(root.path() + "/elsewhere"));
+  Image desktop;
+  loadSnapshot(desktop);  // start-up's
+  testing::internal::CaptureStderr();
+  loadSnapshot(desktop);  // Enter: read back through the folder
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(desktop.width, 8);
+  resetSnapshotState();
+}
+
+// Another user's runtime folder (what su keeps for root) is refused, and the message does not ask
+// for XDG_RUNTIME_DIR, which is set; a shared sticky one gets a name of this user's.
+TEST_F(ProgramFiles, AnotherUsersRuntimeFolderIsRefusedAndASharedOneGetsAPerUserName) {
+  fs::create_directories(root.path() + "/share/mirthwick/Files/Img");
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  ::chmod(runtime.c_str(), 01777);
+  locateProgramFiles(bin);
+  EXPECT_EQ(snapshotPath(), runtime + "/mirthwick-" + std::to_string(::geteuid()) + "/1.bmp");
+  EXPECT_EQ(modeOf(runtime + "/mirthwick-" + std::to_string(::geteuid())), 0700);
+  if (::geteuid() != 0) GTEST_SKIP() << "giving the folder to another user needs root";
+  ::chmod(runtime.c_str(), 0700);
+  ASSERT_EQ(::chown(runtime.c_str(), 65534, 65534), 0);
+  testing::internal::CaptureStderr();
+  locateProgramFiles(bin);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(snapshotPath().rfind(runtime, 0), std::string::npos) << snapshotPath();
+  EXPECT_FALSE(fs::exists(runtime + "/mirthwick"));
+  EXPECT_NE(said.find("runtime folder " + runtime + " (XDG_RUNTIME_DIR) is not yours"), std::string::npos) << said;
+  EXPECT_EQ(said.find("set XDG_RUNTIME_DIR"), std::string::npos) << said;
+  ::chown(runtime.c_str(), 0, 0);
+}
+
+// "In either place": a Files/Img beside the program that fails the write sends the photo to the
+// runtime folder, and Enter reads it from there.
+TEST_F(ProgramFiles, AFailedWriteBesideTheProgramFallsBackToTheRuntimeFolder) {
+  fs::create_directories(bin + "Files/Img");
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  locateProgramFiles(bin);
+  ASSERT_EQ(snapshotPath(), bin + "Files/Img/1.bmp");
+  fs::remove_all(bin + "Files/Img");  // the held folder now takes no file, as a full disk would not
+  HeadlessPlatform platform(syntheticDesktop(8, 6));
+  resetSnapshotState();
+  testing::internal::CaptureStderr();
+  captureDesktop(platform);
+  Image desktop;
+  loadSnapshot(desktop);
+  loadSnapshot(desktop);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(snapshotPath(), runtime + "/mirthwick/1.bmp");
+  EXPECT_TRUE(fs::is_regular_file(runtime + "/mirthwick/1.bmp"));
+  EXPECT_EQ(desktop.width, 8);
+  resetSnapshotState();
 }
 
 TEST_F(ProgramFiles, ReadOnlyProgramFolderSendsTheSnapshotToTheRuntimeFolder) {

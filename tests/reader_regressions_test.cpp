@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/files.h"
 #include "audio/sound_bank.h"
 #include "gfx/images.h"
 #include "gfx/png_codec.h"
@@ -41,10 +42,15 @@ TEST(ReaderRegressions, PicturesWhoseRowsCannotFitTheFileAreRefusedBeforeAllocat
       {"32768 x 1 grey from 70 bytes", pngClaiming(32768, 4096, 0)},
       {"0 x 0", pngClaiming(0, 0)},
       {"only the signature", std::vector<uint8_t>(good.begin(), good.begin() + 8)},
+      // Bombs: zeros of 1 bit a pixel, 1 GiB and 2 GiB of RGBA from 32 KB and 65 KB.
+      {"16384 x 16384 1-bit zeros", readFileBytes(std::string(MIRTHWICK_SOURCE_DIR) + "/fuzz/corpus/desktop_picture/zeros-16384x16384.png")},
+      {"32768 x 16384 1-bit zeros", readFileBytes(std::string(MIRTHWICK_SOURCE_DIR) + "/fuzz/corpus/desktop_picture/zeros-32768x16384.png")},
   };
   for (const auto& c : cases) {
+    ASSERT_FALSE(c.png.empty()) << c.what;
     Image image;
     EXPECT_FALSE(decodePng(c.png.data(), c.png.size(), image)) << c.what;
+    EXPECT_EQ(image.width, 0) << c.what;
     // The compiled-in picture loaders take the same road and leave their records drawable.
     overrideImageResource(9999, c.png);
     ToolPicture tool;

@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include "app/files.h"
@@ -225,6 +229,7 @@ TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTh
 TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
   test::DataDirectory data;
   setDataDirectory(data.path());
+  resetSnapshotState();  // no photograph kept to fall back on
   const std::string path = data.file(SNAPSHOT_FILE);
   const std::string victim = data.file("victim");
   ASSERT_TRUE(writeFileBytes(victim, {'k', 'e', 'e', 'p'}));
@@ -258,11 +263,47 @@ TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
     EXPECT_EQ(desktop.width, 0);
   }
 }
+
+// Temporaries of our own naming left by a killed writer: removed when a minute old and a plain
+// file of this user's; anything else beside them is left alone.
+TEST(SnapshotCapture, StrayTemporariesAreRemovedAtCapture) {
+  test::DataDirectory data;
+  setDataDirectory(data.path());
+  resetSnapshotState();
+  const std::string img = data.file("Files/Img/");
+  const auto make = [&](const std::string& name, bool old) {
+    ASSERT_TRUE(writeFileBytes(img + name, {'x'}));
+    if (old) {
+      const timespec times[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, (img + name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+  };
+  make("1.bmp.Ab3xYz", true);   // ours, old: removed
+  make("1.bmp.Cd4wVu", false);  // ours, being written: kept
+  make("1.bmp.Ef5", true);      // not of our naming: kept
+  make("2.bmp.Gh6tSr", true);   // another file's: kept
+  make("target", true);
+  std::filesystem::create_symlink(img + "target", img + "1.bmp.Ij7qPo");  // a link: kept
+  if (geteuid() == 0) {
+    make("1.bmp.Kl8nMl", true);  // another user's: kept
+    ASSERT_EQ(chown((img + "1.bmp.Kl8nMl").c_str(), 65534, 65534), 0);
+  }
+  HeadlessPlatform platform(gradient(4, 4));
+  captureDesktop(platform);
+  EXPECT_FALSE(std::filesystem::exists(img + "1.bmp.Ab3xYz"));
+  for (const char* kept : {"1.bmp.Cd4wVu", "1.bmp.Ef5", "2.bmp.Gh6tSr", "1.bmp.Ij7qPo"})
+    EXPECT_TRUE(std::filesystem::is_symlink(img + kept) || std::filesystem::exists(img + kept)) << kept;
+  if (geteuid() == 0) {
+    EXPECT_TRUE(std::filesystem::exists(img + "1.bmp.Kl8nMl"));
+  }
+  resetSnapshotState();
+}
 #endif
 
 TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamage) {
   test::DataDirectory data;
   setDataDirectory(data.path());
+  resetSnapshotState();  // no photograph kept to fall back on
   Image desktop;
   loadSnapshot(desktop);  // no file yet
   EXPECT_EQ(desktop.width, 0);

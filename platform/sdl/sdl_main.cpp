@@ -17,6 +17,7 @@
 #include "platform/sdl/session_end.h"
 
 int main(int argc, char** argv) {
+  mw::endOnQuitSignals();
   // Help, version and a bad command line end here, before any lock, photo, window or device.
   const mw::CommandLine command = mw::parseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc));
   if (command.exitCode) {
@@ -31,9 +32,16 @@ int main(int argc, char** argv) {
   }
   SDL_SetMainReady();
   // A second one would photograph the first one's screen and replace its snapshot.
-  if (mw::acquireInstanceLock() == mw::InstanceLock::HeldElsewhere) {
-    std::fprintf(stderr, "Mirthwick is already running.\n");
-    return 0;
+  std::string lockProblem;
+  switch (mw::acquireInstanceLock(&lockProblem)) {
+    case mw::InstanceLock::HeldElsewhere:
+      std::fprintf(stderr, "Mirthwick is already running.\n");
+      return 0;
+    case mw::InstanceLock::Unavailable:
+      std::fprintf(stderr, "Mirthwick: cannot take the one-instance lock: %s\n", lockProblem.c_str());
+      return 1;
+    case mw::InstanceLock::Held:
+      break;
   }
   mw::endQuietlyWhenDisplayGoes();
   // Files/ is found beside the executable or in ../share/mirthwick, whatever the current folder.
@@ -43,6 +51,7 @@ int main(int argc, char** argv) {
   }
   mw::SdlPlatform platform(!command.options.mute);
   if (!platform.ready()) return 1;
-  mw::quitOnHangup();
-  return mw::runMirthwick(platform, std::nullopt, command.options);
+  mw::quitThroughMainLoop();
+  const int status = mw::runMirthwick(platform, std::nullopt, command.options);
+  return platform.failed() ? 1 : status;  // no window or renderer could be made
 }

@@ -20,6 +20,7 @@
 #include "gfx/resources.h"
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/portal_capture.h"
+#include "platform/sdl/session_end.h"
 #include "platform/sdl/x11_capture.h"
 #include "platform/sdl/x11_window.h"
 
@@ -32,6 +33,8 @@ constexpr int CURSOR_HOT_X = 16;
 constexpr int CURSOR_HOT_Y = 16;
 // The last stretch before a present is spun through rather than slept.
 constexpr int64_t SPIN_MARGIN_US = 300;
+// How long the X display may take to answer a connection.
+constexpr int DISPLAY_ANSWER_SECONDS = 5;
 // More changed rectangles than this are uploaded as one band of rows.
 constexpr int MAX_UPLOAD_RECTS = 48;
 
@@ -133,6 +136,11 @@ SdlPlatform::SdlPlatform(bool openSound) : pacer_(0, 1), soundDeferred_(!openSou
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
   }
   installX11ErrorGuard();
+  if (const char* driver = SDL_getenv("SDL_VIDEODRIVER");
+      !waylandSession_ && (driver == nullptr || std::strstr(driver, "x11") != nullptr) && !xDisplayAnswers(DISPLAY_ANSWER_SECONDS)) {
+    std::fprintf(stderr, "Mirthwick: no screen to show on: the X display %s does not answer.\n", SDL_getenv("DISPLAY"));
+    return;
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "Mirthwick: SDL could not start its video: %s\n", SDL_GetError());
     return;
@@ -261,6 +269,7 @@ void SdlPlatform::createWindow(int width, int height) {
                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: no window: %s\n", SDL_GetError());
+    failed_ = true;  // nothing could show the program or take its keys
     return;
   }
   createRenderer();
@@ -293,7 +302,9 @@ void SdlPlatform::createRenderer() {
   // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
   guardX11Window(window_);
   if (renderer_ == nullptr) {
+    // An unshown window takes no keys: the program could be neither seen nor stopped.
     std::fprintf(stderr, "Mirthwick: no renderer: %s\n", SDL_GetError());
+    failed_ = true;
     return;
   }
   pacer_.restart();
@@ -417,6 +428,8 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
 }
 
 bool SdlPlatform::peekMessage(WindowMessage& out) {
+  // No window to run in, or a quit signal: the window is destroyed, as Escape ends it.
+  if (failed_ || quitSignalled()) return reportDestroyed(out);
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (translate(event, out)) return true;

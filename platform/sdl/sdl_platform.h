@@ -24,6 +24,8 @@ class SdlPlatform : public Platform {
 
   // False when SDL's video could not start (no display at all); the program cannot run then.
   bool ready() const { return ready_; }
+  // True when the window or its renderer could not be made: the program ends, exit code 1.
+  bool failed() const { return failed_; }
 
   bool captureScreen(ScreenCapture& out) override;
   void createWindow(int width, int height) override;
@@ -54,6 +56,7 @@ class SdlPlatform : public Platform {
   void upload(const uint32_t* pixels, int width, const PresentRect* rects, int count);
 
   bool ready_ = false;
+  bool failed_ = false;
   bool waylandSession_ = false;
   SDL_Rect screen_{0, 0, 0, 0};  // the display the window covers, in desktop coordinates
   SDL_Rect layout_{0, 0, 0, 0};  // the bounding box of every display

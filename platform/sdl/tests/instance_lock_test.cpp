@@ -51,8 +51,15 @@ TEST(InstanceLock, HostileFoldersAndLinksAreNotUsed) {
   }
   RuntimeFolder runtime;
   fs::create_symlink(runtime.path + "/elsewhere", runtime.path + "/mirthwick.lock");
-  EXPECT_EQ(acquireInstanceLock(), InstanceLock::Unavailable);
+  std::string problem;
+  EXPECT_EQ(acquireInstanceLock(&problem), InstanceLock::Unavailable);
+  EXPECT_EQ(problem, runtime.path + "/mirthwick.lock is a link");
   EXPECT_FALSE(fs::exists(runtime.path + "/elsewhere"));
+  // A FIFO at the lock's name (opened for writing too, it would not block): no lock either.
+  fs::remove(runtime.path + "/mirthwick.lock");
+  ASSERT_EQ(mkfifo((runtime.path + "/mirthwick.lock").c_str(), 0600), 0);
+  EXPECT_EQ(acquireInstanceLock(&problem), InstanceLock::Unavailable);
+  EXPECT_EQ(problem, runtime.path + "/mirthwick.lock is not a plain file");
 }
 
 }  // namespace
