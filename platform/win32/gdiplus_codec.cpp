@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "gfx/png_codec.h"
+#include "gfx/png_limits.h"
 
 namespace mw {
 
@@ -26,7 +27,6 @@ bool gdiplusReady() {
 }
 
 constexpr uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr UINT MAX_SIDE = 1u << 15;  // larger pictures are refused before anything is allocated
 const CLSID PNG_ENCODER = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 struct StreamRelease {
@@ -41,6 +41,8 @@ struct BitmapDispose {
 bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
   if (bytes == nullptr || size < sizeof PNG_SIGNATURE || size > 0x7FFFFFFF) return false;
   if (std::memcmp(bytes, PNG_SIGNATURE, sizeof PNG_SIGNATURE) != 0) return false;
+  // Sides and sizes from the header, before GDI+ allocates anything for them.
+  if (!pngHeaderAcceptable(bytes, size)) return false;
   if (!gdiplusReady()) return false;
   std::unique_ptr<IStream, StreamRelease> stream(SHCreateMemStream(bytes, static_cast<UINT>(size)));
   if (!stream) return false;
@@ -51,7 +53,7 @@ bool decodePng(const uint8_t* bytes, size_t size, Image& out) {
   if (gp::GdipGetImageWidth(bitmap.get(), &width) != Gdiplus::Ok ||
       gp::GdipGetImageHeight(bitmap.get(), &height) != Gdiplus::Ok)
     return false;
-  if (width == 0 || height == 0 || width > MAX_SIDE || height > MAX_SIDE) return false;
+  if (width == 0 || height == 0 || width > LARGEST_PNG_SIDE || height > LARGEST_PNG_SIDE) return false;
 
   // Non-premultiplied 0xAARRGGBB, top row first: exactly the core's pixel format.
   Gdiplus::GpRect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));

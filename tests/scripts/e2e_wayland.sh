@@ -306,25 +306,8 @@ expect_black_with_reason() {  # WHAT REASON NAME
     fail "$1: standard error does not name the reason \"$2\""
   grim -o HEADLESS-1 "$WORK/black.png"
   keep_shot "$WORK/black.png" "$3"
-  # Black but for the white notice in the middle and the tool in hand at the mouse (at most one
-  # 256 x 256 picture), below the statistics.
-  convert "$WORK/black.png" -depth 8 "rgb:$WORK/black.rgb"
-  /usr/bin/python3 - "$WORK/black.rgb" $W $H <<'PY' || fail "$1: the screen is not black with the notice in the middle"
-import sys
-d, w, h = open(sys.argv[1], 'rb').read(), int(sys.argv[2]), int(sys.argv[3])
-white = 0
-box = [w, h, -1, -1]
-for y in range(40, h):
-    for x in range(w):
-        p = d[(y * w + x) * 3:(y * w + x) * 3 + 3]
-        if p == b'\xff\xff\xff' and abs(y - h // 2) < 60:
-            white += 1
-        elif p != b'\0\0\0':
-            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
-other = (box[2] - box[0] + 1, box[3] - box[1] + 1) if box[2] >= 0 else (0, 0)
-print('white notice pixels: %d; anything else within %dx%d' % (white, other[0], other[1]))
-sys.exit(0 if white > 500 and other[0] <= 256 and other[1] <= 256 else 1)
-PY
+  # Black but for the notice and the tool in hand, below the statistics.
+  black_with_notice "$WORK/black.png" 40 || fail "$1: the screen is not black with the notice in the middle"
   echo "ok: $1: black, the reason on standard error and on the screen"
 }
 start_app DISPLAY="$SWAY_DISPLAY"

@@ -85,28 +85,6 @@ sys.exit(0 if size[0] <= 256 and size[1] <= 256 and (top_differs or top == 0) el
 PY
 }
 
-# Black with the white notice in the middle, and at most one 256 x 256 box of anything else (the
-# tool in hand), below the top TOP rows.
-black_with_notice() {  # SHOT TOP
-  convert "$1" -depth 8 "rgb:$WORK/black.rgb" || return 1
-  /usr/bin/python3 - "$WORK/black.rgb" "$W" "$H" "$2" <<'PY'
-import sys
-d, w, h, top = open(sys.argv[1], 'rb').read(), int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
-white = 0
-box = [w, h, -1, -1]
-for y in range(top, h):
-    for x in range(w):
-        p = d[(y * w + x) * 3:(y * w + x) * 3 + 3]
-        if p == b'\xff\xff\xff' and abs(y - h // 2) < 60:
-            white += 1
-        elif p != b'\0\0\0':
-            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
-other = (box[2] - box[0] + 1, box[3] - box[1] + 1) if box[2] >= 0 else (0, 0)
-print('white notice pixels: %d; anything else within %dx%d' % (white, other[0], other[1]))
-sys.exit(0 if white > 500 and other[0] <= 256 and other[1] <= 256 else 1)
-PY
-}
-
 # The wallpaper: every pixel's colour from its position, so a shifted or scaled photo cannot match.
 make_wallpaper() {  # FILE.png
   make_picture "$WORK/wall.ppm" "$W" "$H" "x * 2 + 7" "y * 3" "((x >> 7) * 40 + (y >> 7) * 17) ^ (x + y)" &&
