@@ -8,7 +8,8 @@
 # For each scene it prints the program's processor time and the display server's over MEASURE
 # seconds (percent of one core), the program's resident memory at the scene's end, and the frames
 # a second it did (presented or, unchanged, skipped) and presented, from its MIRTHWICK_TIMING lines.
-# Usage: bench/desktop_cost.sh [--wayland] [BUILD_DIR]   (default build; MEASURE=seconds, default 10)
+# Usage: bench/desktop_cost.sh [--wayland] [BUILD_DIR]   (default build; MEASURE=seconds, default 10;
+# SHOTS=FOLDER keeps a screenshot of each scene's end)
 # Environment passed on to the program, e.g. MIRTHWICK_PRESENT=renderer, changes what is measured.
 set -uo pipefail
 SELF=$(readlink -f "$0")
@@ -32,7 +33,7 @@ if [ "$WAYLAND" = 1 ] && [ -z "${MW_WORK:-}" ] && [ "$(id -u)" -eq 0 ]; then
     { echo "could not make a throwaway user for sway" >&2; exit 1; }
   chown -R "$user:" "$work"
   runuser -u "$user" -- env -i PATH="$PATH" HOME="$work/home" LANG=C.UTF-8 MW_WORK="$work" MEASURE="$MEASURE" \
-    MIRTHWICK_PRESENT="${MIRTHWICK_PRESENT:-}" XDG_RUNTIME_DIR="$work/run" bash "$SELF" --wayland "$work/app"
+    MIRTHWICK_PRESENT="${MIRTHWICK_PRESENT:-}" SHOTS="${SHOTS:-}" XDG_RUNTIME_DIR="$work/run" bash "$SELF" --wayland "$work/app"
   exit $?
 fi
 
@@ -55,11 +56,14 @@ click() {  # BUTTON(1|3) X Y [HOLD]: a press held across frames, however slow th
   CMDS+=(move "$2" "$3" sleep 0.05 "$down" sleep "${4:-0.1}" "$up" sleep 0.08)
 }
 panel_x=$((W - 500)) panel_y=$(((H - 600) / 2))
-panel() {  # X Y inside the menu panel: opens it, clicks there
+panel() {  # X Y...: opens the panel and clicks at each X Y inside it (a tool, last, closes it)
   click 3 300 300 0.2
   CMDS+=(sleep 0.3)
-  click 1 $((panel_x + $1)) $((panel_y + $2)) 0.2
-  CMDS+=(sleep 0.3)
+  while [ $# -ge 2 ]; do
+    click 1 $((panel_x + $1)) $((panel_y + $2)) 0.2
+    CMDS+=(sleep 0.3)
+    shift 2
+  done
 }
 soldiers() {  # COUNT LEFT TOP COLUMNS: one click per soldier, in a grid
   local i
@@ -106,6 +110,9 @@ measure() {  # SCENE
       wall = t1 - t0; split(f0, x, " "); split(f1, y, " ")
       fps = (f0 != "" && f1 != "" && y[3] > x[3]) ? sprintf("%.1f (%.1f)", (y[1] - x[1]) / (y[3] - x[3]), (y[2] - x[2]) / (y[3] - x[3])) : "-"
       printf "%-8s %12.1f %12.1f %12s %12s\n", s, (a1 - a0) / hz / wall * 100, (s1 - s0) / hz / wall * 100, rss, fps }'
+  if [ -n "${SHOTS:-}" ]; then
+    if [ "$WAYLAND" = 1 ]; then grim "$SHOTS/$1.png"; else import -window root "$SHOTS/$1.png"; fi
+  fi
 }
 
 # --- The display server --------------------------------------------------------------------------
@@ -139,13 +146,22 @@ if [ -z "${MW_WORK:-}" ]; then
   app=$work/app
   mkdir -p "$app" && cp "$build/mirthwick" "$app/" && cp -r "$build/Files" "$app/" && rm -f "$app/Files/Img/1.bmp"
 fi
-(cd /tmp && exec env SDL_AUDIODRIVER=dummy MIRTHWICK_TIMING=1 "$app/mirthwick") </dev/null >/dev/null 2>"$work/app.err" &
-app_pid=$!
-for _ in $(seq 150); do grep -q 'first frame shown' "$work/app.err" && break; sleep 0.1; done
-grep -q 'first frame shown' "$work/app.err" || { echo "no first frame within 15 s" >&2; cat "$work/app.err" >&2; exit 1; }
-CMDS+=(move $((W - 1)) $((H - 1)) sleep 0.3)
-drive
-finish_drive
+start_app() {
+  : >"$work/app.err"
+  (cd /tmp && exec env SDL_AUDIODRIVER=dummy MIRTHWICK_TIMING=1 "$app/mirthwick") </dev/null >/dev/null 2>"$work/app.err" &
+  app_pid=$!
+  for _ in $(seq 150); do grep -q 'first frame shown' "$work/app.err" && break; sleep 0.1; done
+  grep -q 'first frame shown' "$work/app.err" || { echo "no first frame within 15 s" >&2; cat "$work/app.err" >&2; exit 1; }
+  CMDS+=(move $((W - 1)) $((H - 1)) sleep 0.3)
+  drive
+  finish_drive
+}
+stop_app() {
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid" 2>/dev/null
+  app_pid=""
+}
+start_app
 [ "$WAYLAND" = 1 ] && sleep 9  # the notice about the black desktop goes after ten seconds
 sleep 2
 measure idle
@@ -160,13 +176,14 @@ finish_drive
 sleep 1
 measure battle
 
-panel 389 477  # Pause: the armies stand still while they are placed
-panel 325 270  # the green flame soldier
+# The worst scene in a program of its own: armies hold at most 200 soldiers each.
+stop_app
+start_app
+panel 389 477 325 270  # Pause, so the armies stand still while placed; the green flame soldier
 soldiers 200 60 100 20
 panel 325 350  # the blue flame soldier
 soldiers 200 1140 100 20
-panel 389 477  # Pause off
-panel 320 140  # the lighter, poured in the middle while measuring
+panel 389 477 320 140  # Pause off; the lighter, poured in the middle while measuring
 drive
 finish_drive
 CMDS+=(move $((W / 2)) $((H / 2)) sleep 0.1 press sleep $((MEASURE + 3)) release)

@@ -272,44 +272,50 @@ void SdlPlatform::createRenderer() {
   texture_ = nullptr;
   textureWidth_ = textureHeight_ = 0;
   if (renderer_) SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  // MIRTHWICK_PRESENT=surface or =renderer decides; otherwise the window surface where X11 would
+  // only have a software rasterizer draw the whole window each frame: an X server without direct
+  // rendering, known before any OpenGL is loaded, or an OpenGL renderer that turns out to be
+  // software. With a GPU the renderer stays, with its vertical sync; on Wayland SDL's window
+  // surface is itself a renderer's texture, so the renderer stays there too.
+  const char* asked = std::getenv("MIRTHWICK_PRESENT");
+  const bool choose = asked == nullptr || (std::strcmp(asked, "surface") != 0 && std::strcmp(asked, "renderer") != 0);
+  const bool x11 = videoDriverIs("x11");
+  if (((!choose && std::strcmp(asked, "surface") == 0) || (choose && x11 && x11WithoutDirectRendering(window_))) &&
+      useSurface())
+    return;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
   // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
   guardX11Window(window_);
+  if (renderer_ != nullptr && choose && x11 && rendererIsSoftware(renderer_)) {
+    // The window's own surface instead: the renderer goes, its window stays.
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+    if (useSurface()) return;
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    guardX11Window(window_);
+  }
   if (renderer_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: no renderer: %s\n", SDL_GetError());
     return;
   }
-  if (wantSurface()) {
-    // The window's own surface instead: the renderer goes, its window stays.
-    SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");  // X11's shared memory, not a texture again
-    surface_ = SDL_GetWindowSurface(window_);
-    if (surface_ != nullptr) {
-      if (timing_) std::fprintf(stderr, "Mirthwick: presenting through the window surface\n");
-      surfaceMode_ = true;
-      surfaceStale_ = true;
-      pacer_.restart();
-      return;
-    }
-    std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    guardX11Window(window_);
-    if (renderer_ == nullptr) return;
-  }
   pacer_.restart();
 }
 
-bool SdlPlatform::wantSurface() const {
-  // MIRTHWICK_PRESENT=surface or =renderer decides; otherwise the surface where X11 would only
-  // have a software rasterizer draw the whole window each frame. With a GPU the renderer stays,
-  // with its vertical sync; on Wayland SDL's window surface is itself a renderer's texture.
-  const char* asked = std::getenv("MIRTHWICK_PRESENT");
-  if (asked != nullptr && std::strcmp(asked, "surface") == 0) return true;
-  if (asked != nullptr && std::strcmp(asked, "renderer") == 0) return false;
-  return videoDriverIs("x11") && rendererIsSoftware(renderer_);
+bool SdlPlatform::useSurface() {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");  // X11's shared memory, not a renderer's texture
+  surface_ = SDL_GetWindowSurface(window_);
+  if (surface_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
+    return false;
+  }
+  if (timing_) std::fprintf(stderr, "Mirthwick: presenting through the window surface\n");
+  surfaceMode_ = true;
+  surfaceStale_ = true;
+  pacer_.restart();
+  return true;
 }
 
 bool SdlPlatform::ensureTexture(int width, int height) {

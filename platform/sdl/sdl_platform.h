@@ -42,7 +42,8 @@ class SdlPlatform : public Platform {
   bool translate(const SDL_Event& event, WindowMessage& out);
   bool reportDestroyed(WindowMessage& out);
   void createRenderer();
-  bool wantSurface() const;
+  // Presents through the window's surface from now on; false when the window has none.
+  bool useSurface();
   // Presents through the window surface: only the changed rectangles go to the screen.
   void presentSurface(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count, bool first);
   bool ensureTexture(int width, int height);

@@ -1,6 +1,9 @@
 // Copying changed rectangles into the window surface, and telling software rasterizers apart.
 #include "platform/sdl/window_surface.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -62,6 +65,18 @@ bool rendererIsSoftware(SDL_Renderer* renderer) {
   const char* text = reinterpret_cast<const char*>(name);
   return std::strstr(text, "llvmpipe") != nullptr || std::strstr(text, "softpipe") != nullptr ||
          std::strstr(text, "Software Rasterizer") != nullptr || std::strstr(text, "swrast") != nullptr;
+}
+
+bool x11WithoutDirectRendering(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  for (const char* name : {"DRI3", "DRI2", "NV-GLX"}) {
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(display, name, &opcode, &event, &error)) return false;
+  }
+  return true;
 }
 
 }  // namespace mw

@@ -26,4 +26,8 @@ bool takesFrameRows(const SDL_Surface* surface);
 // renderer, or OpenGL on Mesa's llvmpipe, softpipe or swrast); asks the renderer's current context.
 bool rendererIsSoftware(SDL_Renderer* renderer);
 
+// True when the window is on an X server that offers no direct rendering (neither DRI2, DRI3 nor
+// NVIDIA's GLX): OpenGL there can only be a software rasterizer, known without loading it.
+bool x11WithoutDirectRendering(SDL_Window* window);
+
 }  // namespace mw
