@@ -311,6 +311,7 @@ bool SdlPlatform::useSurface() {
     std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
     return false;
   }
+  guardX11Window(window_);
   if (timing_) std::fprintf(stderr, "Mirthwick: presenting through the window surface\n");
   surfaceMode_ = true;
   surfaceStale_ = true;
