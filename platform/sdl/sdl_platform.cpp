@@ -469,7 +469,8 @@ void SdlPlatform::presentSurface(const uint32_t* pixels, int width, int height, 
   // A new surface after the window's size changed: it holds nothing yet and takes the whole frame.
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   if (surface == nullptr) return;
-  const bool fresh = surfaceStale_ || surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
+  const bool fresh =
+      surfaceStale_ || surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
   if (count == 0 && !fresh && !repaint_ && pacer_.canSkip()) {
     waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
     pacer_.skipped(SDL_GetPerformanceCounter());

@@ -39,14 +39,16 @@ int copyToSurface(const uint32_t* pixels, int width, int height, const PresentRe
   for (int i = 0; i < n; ++i) {
     const SDL_Rect& r = out[i];
     const uint32_t* from = pixels + static_cast<size_t>(r.y) * width + r.x;
-    uint8_t* to = base + static_cast<size_t>(r.y) * surface->pitch + static_cast<size_t>(r.x) * surface->format->BytesPerPixel;
+    uint8_t* to = base + static_cast<size_t>(r.y) * surface->pitch +
+                  static_cast<size_t>(r.x) * surface->format->BytesPerPixel;
     if (plain) {
       for (int row = 0; row < r.h; ++row) {
         std::memcpy(to + static_cast<size_t>(row) * surface->pitch, from + static_cast<size_t>(row) * width,
                     static_cast<size_t>(r.w) * 4);
       }
     } else {
-      SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_ARGB8888, from, width * 4, surface->format->format, to, surface->pitch);
+      SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_ARGB8888, from, width * 4, surface->format->format, to,
+                        surface->pitch);
     }
   }
   return n;
