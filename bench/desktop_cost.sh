@@ -18,6 +18,8 @@ WAYLAND=0
 [ "${1:-}" = --wayland ] && { WAYLAND=1; shift; }
 W=1920 H=1080
 MEASURE=${MEASURE:-10}
+# Seconds a press is held: a frame must see it down. Wayland frames wait for the compositor.
+HOLD=${HOLD:-$([ "$WAYLAND" = 1 ] && echo 0.3 || echo 0.1)}
 
 # --- Wayland as root: sway refuses root, so a throwaway user runs the rest ------------------------
 if [ "$WAYLAND" = 1 ] && [ -z "${MW_WORK:-}" ] && [ "$(id -u)" -eq 0 ]; then
@@ -33,7 +35,7 @@ if [ "$WAYLAND" = 1 ] && [ -z "${MW_WORK:-}" ] && [ "$(id -u)" -eq 0 ]; then
     { echo "could not make a throwaway user for sway" >&2; exit 1; }
   chown -R "$user:" "$work"
   runuser -u "$user" -- env -i PATH="$PATH" HOME="$work/home" LANG=C.UTF-8 MW_WORK="$work" MEASURE="$MEASURE" \
-    MIRTHWICK_PRESENT="${MIRTHWICK_PRESENT:-}" SHOTS="${SHOTS:-}" XDG_RUNTIME_DIR="$work/run" bash "$SELF" --wayland "$work/app"
+    HOLD="$HOLD" MIRTHWICK_PRESENT="${MIRTHWICK_PRESENT:-}" SHOTS="${SHOTS:-}" XDG_RUNTIME_DIR="$work/run" bash "$SELF" --wayland "$work/app"
   exit $?
 fi
 
@@ -53,7 +55,7 @@ CMDS=()
 click() {  # BUTTON(1|3) X Y [HOLD]: a press held across frames, however slow they are
   local down=press up=release
   [ "$1" = 3 ] && down=rpress up=rrelease
-  CMDS+=(move "$2" "$3" sleep 0.05 "$down" sleep "${4:-0.1}" "$up" sleep 0.08)
+  CMDS+=(move "$2" "$3" sleep 0.05 "$down" sleep "${4:-$HOLD}" "$up" sleep 0.08)
 }
 panel_x=$((W - 500)) panel_y=$(((H - 600) / 2))
 panel() {  # X Y...: opens the panel and clicks at each X Y inside it (a tool, last, closes it)
