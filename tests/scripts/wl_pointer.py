@@ -90,7 +90,7 @@ def main():
             x, y = int(args.pop(0)), int(args.pop(0))
             wl.send(pointer, 1, struct.pack('<IIIII', stamp, x, y, width, height))  # motion_absolute
         elif command in ('press', 'release', 'rpress', 'rrelease'):
-            button = BTN_RIGHT if command.startswith('r') else BTN_LEFT
+            button = BTN_RIGHT if command in ('rpress', 'rrelease') else BTN_LEFT
             wl.send(pointer, 2, struct.pack('<III', stamp, button, 1 if command.endswith('press') else 0))
         elif command == 'sleep':
             time.sleep(float(args.pop(0)))
