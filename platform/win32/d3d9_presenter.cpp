@@ -1,6 +1,7 @@
 // Presentation through Direct3D 9: a lockable X8R8G8B8 back buffer, filled row by row and presented.
 #include "platform/win32/d3d9_presenter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,7 @@ UINT adapterFor(IDirect3D9* direct3d, HMONITOR monitor) {
 }  // namespace
 
 void D3d9Presenter::release() {
+  holdsFrame_ = false;
   releaseCom(backBuffer_);
   releaseCom(device_);
   releaseCom(direct3d_);
@@ -38,6 +40,7 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
   height_ = height;
   windowed_ = windowed;
   lost_ = false;
+  holdsFrame_ = false;
   direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
   if (direct3d_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: Direct3D 9 is not available; nothing is shown\n");
@@ -53,7 +56,8 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
   parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;  // the frame's own byte order: no conversion
   parameters_.BackBufferCount = 1;
   parameters_.MultiSampleType = D3DMULTISAMPLE_NONE;
-  parameters_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // The back buffer keeps its frame after a present, so the next one copies only what changed.
+  parameters_.SwapEffect = D3DSWAPEFFECT_COPY;
   parameters_.hDeviceWindow = window;
   parameters_.Windowed = windowed ? TRUE : FALSE;
   parameters_.EnableAutoDepthStencil = FALSE;
@@ -105,6 +109,39 @@ bool D3d9Presenter::restoreLost() {
   return true;
 }
 
+bool D3d9Presenter::presentRegions(const uint32_t* pixels, int width, int height, const RECT* rects, int count,
+                                   bool whole) {
+  if (lost_ && !restoreLost()) return false;
+  if (device_ == nullptr || backBuffer_ == nullptr) return false;
+  if (!holdsFrame(width, height) || count > MAX_DIRTY) return present(pixels, width, height);
+  int n = 0;
+  for (int i = 0; i < count; ++i) {
+    const RECT r{std::max<LONG>(rects[i].left, 0), std::max<LONG>(rects[i].top, 0),
+                 std::min<LONG>(rects[i].right, width), std::min<LONG>(rects[i].bottom, height)};
+    if (r.right <= r.left || r.bottom <= r.top) continue;
+    D3DLOCKED_RECT locked{};
+    if (backBuffer_->LockRect(&locked, &r, 0) != D3D_OK) return present(pixels, width, height);
+    auto* target = static_cast<uint8_t*>(locked.pBits);
+    for (LONG row = r.top; row < r.bottom; ++row) {
+      std::memcpy(target + static_cast<ptrdiff_t>(row - r.top) * locked.Pitch,
+                  pixels + static_cast<size_t>(row) * width + r.left, static_cast<size_t>(r.right - r.left) * 4);
+    }
+    backBuffer_->UnlockRect();
+    dirty_.rects[n++] = r;
+  }
+  dirty_.header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<DWORD>(n),
+                                static_cast<DWORD>(n * sizeof(RECT)), RECT{0, 0, width, height}};
+  if (n == 0 && !whole) return true;
+  const HRESULT result =
+      device_->Present(nullptr, nullptr, nullptr, whole ? nullptr : reinterpret_cast<const RGNDATA*>(&dirty_));
+  if (result == D3DERR_DEVICELOST) {
+    lost_ = true;
+    holdsFrame_ = false;
+    return false;
+  }
+  return true;
+}
+
 bool D3d9Presenter::present(const uint32_t* pixels, int width, int height) {
   if (lost_ && !restoreLost()) return false;
   if (device_ == nullptr || backBuffer_ == nullptr) return false;
@@ -118,10 +155,12 @@ bool D3d9Presenter::present(const uint32_t* pixels, int width, int height) {
                     static_cast<size_t>(width) * 4);
       }
       backBuffer_->UnlockRect();
+      holdsFrame_ = true;
     }
   }
   if (device_->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) {
     lost_ = true;
+    holdsFrame_ = false;
     return false;
   }
   return true;
