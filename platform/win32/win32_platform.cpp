@@ -17,8 +17,8 @@ constexpr wchar_t CLASS_NAME[] = L"Mirthwick";
 constexpr int SMALL_ICON = 101;
 constexpr int LARGE_ICON = 103;
 constexpr int MENU_CURSOR = 13;
-// The last stretch before a present is spun through rather than slept, since a sleep may overshoot.
-constexpr int64_t SPIN_MARGIN_US = 1500;
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which older headers lack.
+constexpr DWORD HIGH_RESOLUTION_TIMER = 0x00000002;
 
 }  // namespace
 
@@ -42,6 +42,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance), pacer_(0
 Win32Platform::~Win32Platform() {
   audio_.close();
   presenter_.release();
+  if (timer_ != nullptr) CloseHandle(timer_);
   if (window_ != nullptr) DestroyWindow(window_);
   if (classRegistered_) UnregisterClassW(CLASS_NAME, instance_);
   if (menuCursor_ != nullptr) DestroyCursor(menuCursor_);
@@ -213,14 +214,24 @@ int64_t Win32Platform::now() const {
 }
 
 void Win32Platform::waitUntil(int64_t tick) {
-  const auto microsecondsLeft = [&] {
-    const int64_t current = now();
-    return current >= tick ? 0 : (tick - current) * 1'000'000 / ticksPerSecond_;
-  };
-  if (const int64_t left = microsecondsLeft(); left > SPIN_MARGIN_US) {
-    Sleep(static_cast<DWORD>((left - SPIN_MARGIN_US) / 1000));
+  // Asleep on a waitable timer (of high resolution where the system has one) rather than spinning
+  // through the last stretch: a wake a little late costs nothing, as the pacer keeps a fixed
+  // schedule; one a little early sleeps again for the rest.
+  if (timer_ == nullptr) {
+    timer_ = CreateWaitableTimerExW(nullptr, nullptr, HIGH_RESOLUTION_TIMER, TIMER_ALL_ACCESS);
+    if (timer_ == nullptr) timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
   }
-  while (microsecondsLeft() > 0) {
+  for (;;) {
+    const int64_t current = now();
+    if (current >= tick) return;
+    const int64_t left = (tick - current) * 10'000'000 / ticksPerSecond_;  // in 100 ns
+    LARGE_INTEGER due{};
+    due.QuadPart = -std::max<int64_t>(left, 1);  // negative: relative to now
+    if (timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer_, INFINITE);
+    } else {
+      Sleep(static_cast<DWORD>(std::max<int64_t>(left / 10'000, 1)));
+    }
   }
 }
 

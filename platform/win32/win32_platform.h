@@ -71,6 +71,7 @@ class Win32Platform : public Platform {
   DirectSoundAudio audio_;
   FramePacer pacer_;
   int64_t ticksPerSecond_ = 1;
+  HANDLE timer_ = nullptr;  // the pacer's waits
   int timing_ = -1;  // -1 not asked yet
   uint64_t framesDone_ = 0;
   uint64_t framesShown_ = 0;
