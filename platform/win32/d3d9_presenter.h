@@ -34,10 +34,14 @@ class D3d9Presenter {
 
  private:
   bool restoreLost();
+  // Puts one rectangle of the frame into the back buffer (through the system-memory surface, and
+  // uploaded from there when `upload`); false when it could not.
+  bool copyRect(const uint32_t* pixels, int width, const RECT& r, bool upload);
 
   IDirect3D9* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
   IDirect3DSurface9* backBuffer_ = nullptr;
+  IDirect3DSurface9* staging_ = nullptr;  // system memory, the frame's size
   D3DPRESENT_PARAMETERS parameters_{};
   HWND window_ = nullptr;
   HMONITOR monitor_ = nullptr;
