@@ -279,11 +279,10 @@ void SdlPlatform::createRenderer() {
   // software. With a GPU the renderer stays, with its vertical sync; on Wayland SDL's window
   // surface is itself a renderer's texture, so the renderer stays there too.
   const char* asked = std::getenv("MIRTHWICK_PRESENT");
-  const bool choose = asked == nullptr || (std::strcmp(asked, "surface") != 0 && std::strcmp(asked, "renderer") != 0);
+  const bool askedSurface = asked != nullptr && std::strcmp(asked, "surface") == 0;
+  const bool choose = !askedSurface && (asked == nullptr || std::strcmp(asked, "renderer") != 0);
   const bool x11 = videoDriverIs("x11");
-  if (((!choose && std::strcmp(asked, "surface") == 0) || (choose && x11 && x11WithoutDirectRendering(window_))) &&
-      useSurface())
-    return;
+  if ((askedSurface || (choose && x11 && x11WithoutDirectRendering(window_))) && useSurface()) return;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
   // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
@@ -368,7 +367,7 @@ void SdlPlatform::waitUntil(uint64_t tick) {
   for (;;) {
     const uint64_t now = SDL_GetPerformanceCounter();
     if (now >= tick) return;
-    const uint64_t left = (tick - now) * 1'000'000'000 / frequency;  // nanoseconds
+    const uint64_t left = std::min<uint64_t>(tick - now, frequency) * 1'000'000'000 / frequency;  // at most 1 s
 #if defined(__linux__)
     timespec deadline{};
     clock_gettime(CLOCK_MONOTONIC, &deadline);
