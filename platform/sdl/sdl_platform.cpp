@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/portal_capture.h"
 #include "platform/sdl/session_end.h"
+#include "platform/sdl/window_surface.h"
 #include "platform/sdl/x11_capture.h"
 #include "platform/sdl/x11_window.h"
 
@@ -31,8 +33,6 @@ namespace {
 // The menu cursor's hot spot: the middle of its 32 x 32 picture.
 constexpr int CURSOR_HOT_X = 16;
 constexpr int CURSOR_HOT_Y = 16;
-// The last stretch before a present is spun through rather than slept.
-constexpr int64_t SPIN_MARGIN_US = 300;
 // How long the X display may take to answer a connection.
 constexpr int DISPLAY_ANSWER_SECONDS = 5;
 // More changed rectangles than this are uploaded as one band of rows.
@@ -122,6 +122,8 @@ int refreshRateOf(int display) {
 }  // namespace
 
 SdlPlatform::SdlPlatform(bool openSound) : pacer_(0, 1), soundDeferred_(!openSound) {
+  const char* timing = std::getenv("MIRTHWICK_TIMING");
+  timing_ = timing != nullptr && timing[0] != '\0';
   // The first click on the window counts as a click, and losing focus leaves the window alone.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -297,10 +299,30 @@ void SdlPlatform::createRenderer() {
   texture_ = nullptr;
   textureWidth_ = textureHeight_ = 0;
   if (renderer_) SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  // MIRTHWICK_PRESENT=surface or =renderer decides; otherwise the window surface where X11 would
+  // only have a software rasterizer draw the whole window each frame: an X server without direct
+  // rendering, known before any OpenGL is loaded, or an OpenGL renderer that turns out to be
+  // software. With a GPU the renderer stays, with its vertical sync; on Wayland SDL's window
+  // surface is itself a renderer's texture, so the renderer stays there too.
+  const char* asked = std::getenv("MIRTHWICK_PRESENT");
+  const bool askedSurface = asked != nullptr && std::strcmp(asked, "surface") == 0;
+  const bool choose = !askedSurface && (asked == nullptr || std::strcmp(asked, "renderer") != 0);
+  const bool x11 = videoDriverIs("x11");
+  if ((askedSurface || (choose && x11 && x11WithoutDirectRendering(window_))) && useSurface()) return;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
   // A renderer may rebuild the window underneath (for OpenGL): watch the window it leaves.
   guardX11Window(window_);
+  if (renderer_ != nullptr && choose && x11 && rendererIsSoftware(renderer_)) {
+    // The window's own surface instead: the renderer goes, its window stays.
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+    if (useSurface()) return;
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    guardX11Window(window_);
+  }
   if (renderer_ == nullptr) {
     // An unshown window takes no keys: the program could be neither seen nor stopped.
     std::fprintf(stderr, "Mirthwick: no renderer: %s\n", SDL_GetError());
@@ -308,6 +330,21 @@ void SdlPlatform::createRenderer() {
     return;
   }
   pacer_.restart();
+}
+
+bool SdlPlatform::useSurface() {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");  // X11's shared memory, not a renderer's texture
+  surface_ = SDL_GetWindowSurface(window_);
+  if (surface_ == nullptr) {
+    std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
+    return false;
+  }
+  guardX11Window(window_);
+  if (timing_) std::fprintf(stderr, "Mirthwick: presenting through the window surface\n");
+  surfaceMode_ = true;
+  surfaceStale_ = true;
+  pacer_.restart();
+  return true;
 }
 
 bool SdlPlatform::ensureTexture(int width, int height) {
@@ -346,24 +383,46 @@ void SdlPlatform::setPresentation(bool windowed) {
   if (texture_) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
   textureWidth_ = textureHeight_ = 0;
+  surfaceStale_ = true;
   if (renderer_) SDL_RenderSetVSync(renderer_, 1);
   pacer_.restart();
 }
 
 void SdlPlatform::waitUntil(uint64_t tick) {
   const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const auto microsecondsLeft = [&] {
+  // Asleep until an absolute deadline on the monotonic clock: no spinning, and a sleep that
+  // overshoots does so by tens of microseconds, far below a frame. The counter's clock may be
+  // another one (a raw monotonic clock), so the deadline is taken afresh should it wake early.
+  for (;;) {
     const uint64_t now = SDL_GetPerformanceCounter();
-    return now >= tick ? 0 : static_cast<int64_t>((tick - now) * 1'000'000 / frequency);
-  };
-  // Whole milliseconds asleep, then the rest of the bulk in microseconds, leaving a short margin
-  // to spin through, since a sleep may overshoot.
-  if (const int64_t left = microsecondsLeft(); left >= 2000) SDL_Delay(static_cast<Uint32>(left / 1000 - 1));
-  if (const int64_t left = microsecondsLeft(); left > SPIN_MARGIN_US) {
-    std::this_thread::sleep_for(std::chrono::microseconds(left - SPIN_MARGIN_US));
+    if (now >= tick) return;
+    const uint64_t left = std::min<uint64_t>(tick - now, frequency) * 1'000'000'000 / frequency;  // at most 1 s
+#if defined(__linux__)
+    timespec deadline{};
+    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    const uint64_t nanoseconds = static_cast<uint64_t>(deadline.tv_nsec) + left;
+    deadline.tv_sec += static_cast<time_t>(nanoseconds / 1'000'000'000);
+    deadline.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+#else
+    std::this_thread::sleep_for(std::chrono::nanoseconds(left));
+#endif
   }
-  while (microsecondsLeft() > 0) {
-  }
+}
+
+void SdlPlatform::countFrame(bool shown) {
+  if (!timing_) return;
+  ++framesDone_;
+  if (shown) ++framesShown_;
+  const uint64_t now = SDL_GetPerformanceCounter();
+  if (now < timingNext_) return;
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  timingNext_ = now + frequency;
+  // Running totals once a second: frames done (presented or skipped as unchanged) and presented.
+  std::fprintf(stderr, "Mirthwick: %llu frames, %llu presented, at %.3f s\n",
+               static_cast<unsigned long long>(framesDone_), static_cast<unsigned long long>(framesShown_),
+               static_cast<double>(now) / static_cast<double>(frequency));
 }
 
 void SdlPlatform::present(const uint32_t* pixels, int width, int height) {
@@ -390,13 +449,17 @@ void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* r
 }
 
 void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
-  if (renderer_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) return;
+  if ((renderer_ == nullptr && !surfaceMode_) || pixels == nullptr || width <= 0 || height <= 0) return;
   const bool first = !shown_;
   if (first) {
     // The window appears with its first frame; until then the desktop it photographed shows.
     shown_ = true;
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
+  }
+  if (surfaceMode_) {
+    presentSurface(pixels, width, height, rects, count, first);
+    return;
   }
   // A new texture holds nothing yet, a reset one may have lost what it held: it takes the whole frame.
   const bool fresh = texture_ == nullptr || textureWidth_ != width || textureHeight_ != height || textureLost_;
@@ -406,6 +469,7 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
     // for the frame's turn, so that the world keeps its pace.
     waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
     pacer_.skipped(SDL_GetPerformanceCounter());
+    countFrame(false);
     return;
   }
   if (haveTexture) {
@@ -423,8 +487,55 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   SDL_RenderPresent(renderer_);
   if (first) reportFirstFrame();
+  countFrame(true);
   // The renderer's own vsync did not hold the period: pace here alone.
   if (pacer_.presented(SDL_GetPerformanceCounter())) SDL_RenderSetVSync(renderer_, 0);
+}
+
+void SdlPlatform::presentSurface(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count,
+                                 bool first) {
+  // A new surface after the window's size changed: it holds nothing yet and takes the whole frame.
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) return;
+  const bool fresh =
+      surfaceStale_ || surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
+  if (count == 0 && !fresh && !repaint_ && pacer_.canSkip()) {
+    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
+    pacer_.skipped(SDL_GetPerformanceCounter());
+    countFrame(false);
+    return;
+  }
+  surface_ = surface;
+  surfaceWidth_ = surface->w;
+  surfaceHeight_ = surface->h;
+  surfaceStale_ = false;
+  const PresentRect whole{0, 0, width, height};
+  SDL_Rect put[MAX_SURFACE_RECTS];
+  int n = 0;
+  if (surface->w == width && surface->h == height) {
+    n = copyToSurface(pixels, width, height, fresh ? &whole : rects, fresh ? 1 : count, surface, put);
+    // The window's picture is gone (exposed, shown): the surface holds the whole frame; put all of it.
+    if (repaint_) {
+      n = 1;
+      put[0] = SDL_Rect{0, 0, width, height};
+    }
+  } else if (SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height, 32,
+                                                                      width * 4, SDL_PIXELFORMAT_ARGB8888)) {
+    // A window of another size than the frame (a window manager's doing): the frame at its
+    // top-left corner, one pixel per pixel, as the mouse positions are; black around it.
+    SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_BlitSurface(frame, nullptr, surface, nullptr);
+    SDL_FreeSurface(frame);
+    n = 1;
+    put[0] = SDL_Rect{0, 0, surface->w, surface->h};
+  }
+  repaint_ = false;
+  waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
+  if (n > 0) SDL_UpdateWindowSurfaceRects(window_, put, n);
+  if (first) reportFirstFrame();
+  countFrame(true);
+  pacer_.presented(SDL_GetPerformanceCounter());  // nothing waits for the retrace: the pacer paces
 }
 
 bool SdlPlatform::peekMessage(WindowMessage& out) {
@@ -479,12 +590,13 @@ bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
           event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
           event.window.event == SDL_WINDOWEVENT_MAXIMIZED)
         repaint_ = true;
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) surfaceStale_ = true;
       return false;
     case SDL_QUIT:
       break;
     case SDL_RENDER_DEVICE_RESET:
       // The renderer is gone with its device: build both anew.
-      if (window_) createRenderer();
+      if (window_ && renderer_) createRenderer();
       return false;
     case SDL_RENDER_TARGETS_RESET:
       textureLost_ = true;

@@ -47,9 +47,15 @@ class SdlPlatform : public Platform {
   bool translate(const SDL_Event& event, WindowMessage& out);
   bool reportDestroyed(WindowMessage& out);
   void createRenderer();
+  // Presents through the window's surface from now on; false when the window has none.
+  bool useSurface();
+  // Presents through the window surface: only the changed rectangles go to the screen.
+  void presentSurface(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count, bool first);
   bool ensureTexture(int width, int height);
   void setIcons();
   void waitUntil(uint64_t tick);
+  // With MIRTHWICK_TIMING set, counts a frame and reports the totals once a second.
+  void countFrame(bool shown);
   void chooseDisplay();
   bool capturePortal(ScreenCapture& out, std::string& reason);
   // Copies the rectangles of the frame into the texture.
@@ -72,6 +78,12 @@ class SdlPlatform : public Platform {
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0;
   int textureHeight_ = 0;
+  // Presenting through the window's surface instead of the renderer (owned by the window).
+  bool surfaceMode_ = false;
+  SDL_Surface* surface_ = nullptr;
+  int surfaceWidth_ = 0;
+  int surfaceHeight_ = 0;
+  bool surfaceStale_ = true;  // the surface may be new or resized: it takes the whole frame
   bool shown_ = false;
   bool repaint_ = true;       // the window must be painted again (exposed, shown, resized)
   bool textureLost_ = false;  // the renderer reset its targets: the texture's content is unknown
@@ -80,6 +92,10 @@ class SdlPlatform : public Platform {
   int cursorState_ = -1;  // -1 unknown, 0 hidden, 1 menu cursor shown
   bool warnedNoCapture_ = false;
   FramePacer pacer_;
+  bool timing_ = false;
+  uint64_t framesDone_ = 0;
+  uint64_t framesShown_ = 0;
+  uint64_t timingNext_ = 0;
   SdlAudio audio_;
   bool soundDeferred_ = false;  // the sound device is to be opened at the first sound played
 };

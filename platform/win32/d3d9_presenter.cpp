@@ -1,6 +1,7 @@
 // Presentation through Direct3D 9: a lockable X8R8G8B8 back buffer, filled row by row and presented.
 #include "platform/win32/d3d9_presenter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,8 @@ UINT adapterFor(IDirect3D9* direct3d, HMONITOR monitor) {
 }  // namespace
 
 void D3d9Presenter::release() {
+  holdsFrame_ = false;
+  releaseCom(staging_);
   releaseCom(backBuffer_);
   releaseCom(device_);
   releaseCom(direct3d_);
@@ -38,6 +41,7 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
   height_ = height;
   windowed_ = windowed;
   lost_ = false;
+  holdsFrame_ = false;
   direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
   if (direct3d_ == nullptr) {
     std::fprintf(stderr, "Mirthwick: Direct3D 9 is not available; nothing is shown\n");
@@ -53,7 +57,8 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
   parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;  // the frame's own byte order: no conversion
   parameters_.BackBufferCount = 1;
   parameters_.MultiSampleType = D3DMULTISAMPLE_NONE;
-  parameters_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // The back buffer keeps its frame after a present, so the next one copies only what changed.
+  parameters_.SwapEffect = D3DSWAPEFFECT_COPY;
   parameters_.hDeviceWindow = window;
   parameters_.Windowed = windowed ? TRUE : FALSE;
   parameters_.EnableAutoDepthStencil = FALSE;
@@ -90,6 +95,10 @@ bool D3d9Presenter::build(HWND window, HMONITOR monitor, int width, int height, 
     return false;
   }
   device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_);
+  // Where it can be had, frames are copied into a system-memory surface and uploaded from there.
+  if (device_->CreateOffscreenPlainSurface(static_cast<UINT>(width), static_cast<UINT>(height), D3DFMT_X8R8G8B8,
+                                           D3DPOOL_SYSTEMMEM, &staging_, nullptr) != D3D_OK)
+    staging_ = nullptr;
   return true;
 }
 
@@ -105,23 +114,69 @@ bool D3d9Presenter::restoreLost() {
   return true;
 }
 
+bool D3d9Presenter::presentRegions(const uint32_t* pixels, int width, int height, const RECT* rects, int count,
+                                   bool whole) {
+  if (lost_ && !restoreLost()) return false;
+  if (device_ == nullptr || backBuffer_ == nullptr) return false;
+  if (!holdsFrame(width, height) || count > MAX_DIRTY) return present(pixels, width, height);
+  int n = 0;
+  RECT bounds{width, height, 0, 0};
+  for (int i = 0; i < count; ++i) {
+    const RECT r{std::max<LONG>(rects[i].left, 0), std::max<LONG>(rects[i].top, 0),
+                 std::min<LONG>(rects[i].right, width), std::min<LONG>(rects[i].bottom, height)};
+    if (r.right <= r.left || r.bottom <= r.top) continue;
+    if (!copyRect(pixels, width, r, staging_ == nullptr)) return present(pixels, width, height);
+    dirty_.rects[n++] = r;
+    bounds = RECT{std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                  std::max(bounds.bottom, r.bottom)};
+  }
+  // One upload of the box around them all: each upload has a high price of its own (under Wine,
+  // about that of the whole frame), while the box's rows outside the rectangles hold the last
+  // frame's pixels already.
+  if (n > 0 && staging_ != nullptr) {
+    const POINT at{bounds.left, bounds.top};
+    if (device_->UpdateSurface(staging_, &bounds, backBuffer_, &at) != D3D_OK) return present(pixels, width, height);
+  }
+  dirty_.header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<DWORD>(n),
+                                static_cast<DWORD>(n * sizeof(RECT)), RECT{0, 0, width, height}};
+  if (n == 0 && !whole) return true;
+  const HRESULT result =
+      device_->Present(nullptr, nullptr, nullptr, whole ? nullptr : reinterpret_cast<const RGNDATA*>(&dirty_));
+  if (result == D3DERR_DEVICELOST) {
+    lost_ = true;
+    holdsFrame_ = false;
+    return false;
+  }
+  return true;
+}
+
+bool D3d9Presenter::copyRect(const uint32_t* pixels, int width, const RECT& r, bool upload) {
+  // Into system memory, then uploaded: locking the back buffer itself may first read it back
+  // whole from the device (Wine does), which costs more than the copy.
+  IDirect3DSurface9* target = staging_ != nullptr ? staging_ : backBuffer_;
+  D3DLOCKED_RECT locked{};
+  if (target->LockRect(&locked, &r, 0) != D3D_OK) return false;
+  auto* bytes = static_cast<uint8_t*>(locked.pBits);
+  for (LONG row = r.top; row < r.bottom; ++row) {
+    std::memcpy(bytes + static_cast<ptrdiff_t>(row - r.top) * locked.Pitch,
+                pixels + static_cast<size_t>(row) * width + r.left, static_cast<size_t>(r.right - r.left) * 4);
+  }
+  target->UnlockRect();
+  if (staging_ == nullptr || !upload) return true;
+  const POINT at{r.left, r.top};
+  return device_->UpdateSurface(staging_, &r, backBuffer_, &at) == D3D_OK;
+}
+
 bool D3d9Presenter::present(const uint32_t* pixels, int width, int height) {
   if (lost_ && !restoreLost()) return false;
   if (device_ == nullptr || backBuffer_ == nullptr) return false;
   if (width == width_ && height == height_) {
-    D3DLOCKED_RECT locked{};
     // A failed lock skips the copy: nothing is written through an old pointer.
-    if (backBuffer_->LockRect(&locked, nullptr, 0) == D3D_OK) {
-      auto* target = static_cast<uint8_t*>(locked.pBits);
-      for (int row = 0; row < height; ++row) {
-        std::memcpy(target + static_cast<ptrdiff_t>(row) * locked.Pitch, pixels + static_cast<size_t>(row) * width,
-                    static_cast<size_t>(width) * 4);
-      }
-      backBuffer_->UnlockRect();
-    }
+    holdsFrame_ = copyRect(pixels, width, RECT{0, 0, width, height}, true);
   }
   if (device_->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) {
     lost_ = true;
+    holdsFrame_ = false;
     return false;
   }
   return true;

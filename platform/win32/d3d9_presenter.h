@@ -20,6 +20,12 @@ class D3d9Presenter {
   // Copies the frame into the back buffer and presents it. False when the device is lost; it is
   // rebuilt as soon as the system allows.
   bool present(const uint32_t* pixels, int width, int height);
+  // Copies only the changed rectangles into the back buffer, which keeps the last frame (a copy
+  // swap effect), and presents only them; the whole frame when the back buffer holds none yet or
+  // `whole` asks for it (the window was painted over). False when the device is lost.
+  bool presentRegions(const uint32_t* pixels, int width, int height, const RECT* rects, int count, bool whole);
+  // True when the back buffer holds the last frame presented, of this size.
+  bool holdsFrame(int width, int height) const { return holdsFrame_ && width == width_ && height == height_; }
   void release();
 
   // The monitor's refresh rate as Direct3D reports it; 0 when unknown.
@@ -28,10 +34,14 @@ class D3d9Presenter {
 
  private:
   bool restoreLost();
+  // Puts one rectangle of the frame into the back buffer (through the system-memory surface, and
+  // uploaded from there when `upload`); false when it could not.
+  bool copyRect(const uint32_t* pixels, int width, const RECT& r, bool upload);
 
   IDirect3D9* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
   IDirect3DSurface9* backBuffer_ = nullptr;
+  IDirect3DSurface9* staging_ = nullptr;  // system memory, the frame's size
   D3DPRESENT_PARAMETERS parameters_{};
   HWND window_ = nullptr;
   HMONITOR monitor_ = nullptr;
@@ -39,6 +49,13 @@ class D3d9Presenter {
   int height_ = 0;
   bool windowed_ = false;
   bool lost_ = false;
+  bool holdsFrame_ = false;
+  // The dirty region handed to Present: a header and up to MAX_DIRTY rectangles.
+  static constexpr int MAX_DIRTY = 48;
+  struct DirtyRegion {
+    RGNDATAHEADER header;
+    RECT rects[MAX_DIRTY];
+  } dirty_{};
   int refreshHz_ = 0;
 };
 

@@ -2,7 +2,9 @@
 // Direct3D 9 presentation with frame pacing, DirectSound, and window messages for the core.
 #include "platform/win32/win32_platform.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/win32/wide_text.h"
@@ -16,8 +18,8 @@ constexpr wchar_t CLASS_NAME[] = L"Mirthwick";
 constexpr int SMALL_ICON = 101;
 constexpr int LARGE_ICON = 103;
 constexpr int MENU_CURSOR = 13;
-// The last stretch before a present is spun through rather than slept, since a sleep may overshoot.
-constexpr int64_t SPIN_MARGIN_US = 1500;
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which older headers lack.
+constexpr DWORD HIGH_RESOLUTION_TIMER = 0x00000002;
 
 }  // namespace
 
@@ -42,6 +44,7 @@ Win32Platform::Win32Platform(HINSTANCE instance, bool openSound)
 Win32Platform::~Win32Platform() {
   audio_.close();
   presenter_.release();
+  if (timer_ != nullptr) CloseHandle(timer_);
   if (window_ != nullptr) DestroyWindow(window_);
   if (classRegistered_) UnregisterClassW(CLASS_NAME, instance_);
   if (menuCursor_ != nullptr) DestroyCursor(menuCursor_);
@@ -151,6 +154,11 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM wParam, LPARAM l
       break;
     case WM_ERASEBKGND:
       return 1;
+    case WM_PAINT:
+      // The next frame is presented whole, even when nothing in it changed.
+      ValidateRect(window, nullptr);
+      repaint_ = true;
+      return 0;
     default:
       break;
   }
@@ -197,6 +205,7 @@ void Win32Platform::setPresentation(bool windowed) {
                  SWP_FRAMECHANGED | SWP_SHOWWINDOW);
   }
   presenter_.build(window_, monitor_, width, height, windowed);
+  repaint_ = true;
   pacer_ = FramePacer(presenter_.refreshHz(), static_cast<uint64_t>(ticksPerSecond_));
 }
 
@@ -207,14 +216,24 @@ int64_t Win32Platform::now() const {
 }
 
 void Win32Platform::waitUntil(int64_t tick) {
-  const auto microsecondsLeft = [&] {
-    const int64_t current = now();
-    return current >= tick ? 0 : (tick - current) * 1'000'000 / ticksPerSecond_;
-  };
-  if (const int64_t left = microsecondsLeft(); left > SPIN_MARGIN_US) {
-    Sleep(static_cast<DWORD>((left - SPIN_MARGIN_US) / 1000));
+  // Asleep on a waitable timer (of high resolution where the system has one) rather than spinning
+  // through the last stretch: a wake a little late costs nothing, as the pacer keeps a fixed
+  // schedule; one a little early sleeps again for the rest.
+  if (timer_ == nullptr) {
+    timer_ = CreateWaitableTimerExW(nullptr, nullptr, HIGH_RESOLUTION_TIMER, TIMER_ALL_ACCESS);
+    if (timer_ == nullptr) timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
   }
-  while (microsecondsLeft() > 0) {
+  for (;;) {
+    const int64_t current = now();
+    if (current >= tick) return;
+    const int64_t left = (tick - current) * 10'000'000 / ticksPerSecond_;  // in 100 ns
+    LARGE_INTEGER due{};
+    due.QuadPart = -std::max<int64_t>(left, 1);  // negative: relative to now
+    if (timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer_, INFINITE);
+    } else {
+      Sleep(static_cast<DWORD>(std::max<int64_t>(left / 10'000, 1)));
+    }
   }
 }
 
@@ -224,6 +243,56 @@ void Win32Platform::present(const uint32_t* pixels, int width, int height) {
   waitUntil(static_cast<int64_t>(pacer_.presentAt(static_cast<uint64_t>(now()))));
   presenter_.present(pixels, width, height);
   pacer_.presented(static_cast<uint64_t>(now()));
+}
+
+void Win32Platform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects,
+                                   int count) {
+  if (pixels == nullptr || width <= 0 || height <= 0) return;
+  if (count == 0 && !repaint_ && presenter_.holdsFrame(width, height) && pacer_.canSkip()) {
+    // Nothing changed and nothing needs painting again: no present, only the wait for the frame's turn.
+    waitUntil(static_cast<int64_t>(pacer_.skipAt(static_cast<uint64_t>(now()))));
+    pacer_.skipped(static_cast<uint64_t>(now()));
+    countFrame(false);
+    return;
+  }
+  const int limit = static_cast<int>(sizeof dirty_ / sizeof dirty_[0]);
+  int n = 0;
+  if (count > limit) {
+    // Many small pieces: one band of whole rows holding them all.
+    LONG top = rects[0].y, bottom = rects[0].y + rects[0].height;
+    for (int i = 1; i < count; ++i) {
+      top = std::min<LONG>(top, rects[i].y);
+      bottom = std::max<LONG>(bottom, rects[i].y + rects[i].height);
+    }
+    dirty_[n++] = RECT{0, top, width, bottom};
+  } else {
+    for (int i = 0; i < count; ++i)
+      dirty_[n++] = RECT{rects[i].x, rects[i].y, rects[i].x + rects[i].width, rects[i].y + rects[i].height};
+  }
+  waitUntil(static_cast<int64_t>(pacer_.presentAt(static_cast<uint64_t>(now()))));
+  const bool whole = repaint_;
+  repaint_ = false;
+  if (!presenter_.presentRegions(pixels, width, height, dirty_, n, whole)) repaint_ = true;
+  pacer_.presented(static_cast<uint64_t>(now()));
+  countFrame(true);
+}
+
+void Win32Platform::countFrame(bool shown) {
+  if (timing_ < 0) {
+    const char* asked = std::getenv("MIRTHWICK_TIMING");
+    timing_ = asked != nullptr && asked[0] != '\0' ? 1 : 0;
+  }
+  if (timing_ == 0) return;
+  ++framesDone_;
+  if (shown) ++framesShown_;
+  const int64_t current = now();
+  if (current < timingNext_) return;
+  timingNext_ = current + ticksPerSecond_;
+  // Running totals once a second: frames done (presented or skipped as unchanged) and presented.
+  std::fprintf(stderr, "Mirthwick: %llu frames, %llu presented, at %.3f s\n",
+               static_cast<unsigned long long>(framesDone_), static_cast<unsigned long long>(framesShown_),
+               static_cast<double>(current) / static_cast<double>(ticksPerSecond_));
+  std::fflush(stderr);
 }
 
 void Win32Platform::captureMouse(bool captured) {

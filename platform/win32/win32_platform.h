@@ -27,6 +27,7 @@ class Win32Platform : public Platform {
   bool peekMessage(WindowMessage& out) override;
   void setPresentation(bool windowed) override;
   void present(const uint32_t* pixels, int width, int height) override;
+  void presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) override;
   void captureMouse(bool captured) override;
   void showMenuCursor(bool visible) override;
   void attachSound(int slot, const uint8_t* bytes, uint32_t length) override;
@@ -44,6 +45,8 @@ class Win32Platform : public Platform {
   LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void queue(uint32_t message, WPARAM wParam, LPARAM lParam);
   void waitUntil(int64_t tick);
+  // With MIRTHWICK_TIMING set, counts a frame and reports the totals once a second.
+  void countFrame(bool shown);
   int64_t now() const;
 
   HINSTANCE instance_;
@@ -54,6 +57,8 @@ class Win32Platform : public Platform {
   bool created_ = false;  // the core sees messages only after the window exists
   bool shown_ = false;
   bool cursorVisible_ = false;
+  bool repaint_ = true;  // the window was painted over (WM_PAINT): the next frame is presented whole
+  RECT dirty_[48];       // the changed rectangles of a frame, as Direct3D takes them
   HCURSOR menuCursor_ = nullptr;
   HICON largeIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
@@ -69,6 +74,11 @@ class Win32Platform : public Platform {
   bool soundDeferred_ = false;  // the sound device is to be opened at the first sound played
   FramePacer pacer_;
   int64_t ticksPerSecond_ = 1;
+  HANDLE timer_ = nullptr;  // the pacer's waits
+  int timing_ = -1;  // -1 not asked yet
+  uint64_t framesDone_ = 0;
+  uint64_t framesShown_ = 0;
+  int64_t timingNext_ = 0;
 };
 
 }  // namespace mw

@@ -2,8 +2,10 @@
 # End to end on a real X server (Xvfb): the command line (--help, --version and bad arguments end
 # at once, with no display and with one, showing no window and photographing nothing; --windowed;
 # --mute opens no sound device), then the desktop program photographs a known desktop, shows it
-# pixel for pixel, writes the snapshot file, switches presentation with F11, quits on Escape, and
-# ends with exit code 0 when its window is closed or destroyed. Once at depth 24, once at 30.
+# pixel for pixel, writes the snapshot file, switches presentation with F11, paints again what a
+# covering window hid, quits on Escape, and ends with exit code 0 when its window is closed or
+# destroyed. Once at depth 24, once at 30; the picture checks once more through the OpenGL renderer
+# (MIRTHWICK_PRESENT=renderer), since Xvfb's own choice is the window surface.
 # Usage: e2e_desktop.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 BUILD=$(cd "${1:?build dir}" && pwd)
@@ -24,11 +26,21 @@ SNAPSHOT=$APP_DIR/Files/Img/1.bmp
 own_runtime_folder
 make_desktop 'x' 'y' '((x >> 8) * 40 + (y >> 8) * 17) ^ (x * 3 + y)'
 
-start_app() {  # from another folder, as a user would
+start_app() {  # [ENV...]: from another folder, as a user would
   rm -f "$SNAPSHOT"
   park_pointer
-  start_program /tmp env SDL_AUDIODRIVER=dummy "$APP_DIR/mirthwick"
+  start_program /tmp env SDL_AUDIODRIVER=dummy "$@" "$APP_DIR/mirthwick"
   wait_for_window 15
+}
+
+# Another window is mapped over part of the program's and taken away: what it hid is painted again.
+expect_cover_repainted() {  # WHAT
+  display -geometry 400x300+200+150 "$WORK/desktop.ppm[400x300+900+500]" >/dev/null 2>&1 &
+  local cover=$!
+  expect_screen_changed "$1: a window covers part of the screen" || fail "$1: the covering window never showed"
+  kill "$cover"
+  wait "$cover" 2>/dev/null
+  expect_desktop_shown 0 "$1: after the covering window went"
 }
 
 # The pointer's look, through XFixes: "hidden" (empty or fully transparent), or "WxH+HOTX+HOTY".
@@ -236,6 +248,7 @@ expect_desktop_shown 0 "windowed after F11"
 expect_window_covers_screen "windowed"
 press F11
 expect_desktop_shown 0 "full-screen after a second F11"
+expect_cover_repainted "window surface"
 # The right button opens and closes the menu, which shows the menu cursor meanwhile; a hammer
 # blow damages the desktop and Enter restores it.
 expect_cursor hidden "menu closed"
@@ -269,6 +282,16 @@ expect_exit 10 "destroying the window from another client"
 start_app
 kill -TERM "$APP_PID"
 expect_exit 10 "SIGTERM"
+
+# The same pictures through the OpenGL renderer, the choice where a GPU draws.
+start_app MIRTHWICK_PRESENT=renderer
+expect_desktop_shown 0 "renderer: after start"
+press F11
+expect_desktop_shown 0 "renderer: windowed after F11"
+press F11
+expect_desktop_shown 0 "renderer: full-screen after a second F11"
+expect_cover_repainted "renderer"
+quit_with_escape "renderer: Escape"
 stop_xserver
 
 # --- Depth 30: ten bits a channel ------------------------------------------------------------

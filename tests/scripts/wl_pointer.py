@@ -4,7 +4,7 @@ wire protocol, for tests on a headless seat that has no pointer of its own.
 
 Usage: wl_pointer.py WIDTH HEIGHT COMMAND...
   WIDTH x HEIGHT: the layout in desktop units; COMMANDs, in order:
-  move X Y | press | release (the left button) | sleep SECONDS
+  move X Y | press | release (the left button) | rpress | rrelease (the right button) | sleep SECONDS
 The pointer exists from the start (after a short wait, so clients can take it) to the end.
 """
 import os
@@ -14,6 +14,7 @@ import sys
 import time
 
 BTN_LEFT = 0x110
+BTN_RIGHT = 0x111
 
 
 class Connection:
@@ -88,8 +89,9 @@ def main():
         if command == 'move':
             x, y = int(args.pop(0)), int(args.pop(0))
             wl.send(pointer, 1, struct.pack('<IIIII', stamp, x, y, width, height))  # motion_absolute
-        elif command in ('press', 'release'):
-            wl.send(pointer, 2, struct.pack('<III', stamp, BTN_LEFT, 1 if command == 'press' else 0))
+        elif command in ('press', 'release', 'rpress', 'rrelease'):
+            button = BTN_RIGHT if command in ('rpress', 'rrelease') else BTN_LEFT
+            wl.send(pointer, 2, struct.pack('<III', stamp, button, 1 if command.endswith('press') else 0))
         elif command == 'sleep':
             time.sleep(float(args.pop(0)))
             continue

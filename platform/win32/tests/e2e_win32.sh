@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # End to end under Wine on a real X server (Xvfb, depth 24): mirthwick.exe photographs a known
 # desktop and shows it pixel for pixel, writes the snapshot file, switches presentation with F11,
-# opens the menu panel with the right button, is damaged by a hammer blow and restored by Enter,
-# plays the blow's sound into a PulseAudio null sink, and quits on Escape with exit code 0. First
-# the command line: --help, --version and bad arguments print their text (to the standard handles
-# Wine gives a program started from a shell) and end with exit codes 0 and 2, with no display and
-# with one, showing no window and photographing nothing; the version resource says 1.0.0.
+# presents again what a covering window hid, opens the menu panel with the right button, is damaged
+# by a hammer blow and restored by Enter, plays the blow's sound into a PulseAudio null sink, and
+# quits on Escape with exit code 0. First the command line: --help, --version and bad arguments
+# print their text (to the standard handles Wine gives a program started from a shell) and end with
+# exit codes 0 and 2, with no display and with one, showing no window and photographing nothing;
+# the version resource says 1.0.0.
 # Usage: e2e_win32.sh BUILD_DIR SOURCE_DIR [NATIVE_BUILD_DIR]   (exit 77: skipped)
 set -uo pipefail
 BUILD=$(cd "${1:?build dir}" && pwd)
@@ -153,6 +154,13 @@ expect_desktop_shown 0 "windowed after F11"
 expect_window_covers_screen "windowed"
 press F11
 expect_desktop_shown 0 "full-screen after a second F11"
+# Another window mapped over part of it and taken away: what it hid is presented again.
+display -geometry 400x300+200+150 "$WORK/desktop.ppm[400x300+700+300]" >/dev/null 2>&1 &
+cover=$!
+expect_screen_changed "a window covers part of the screen" || fail "the covering window never showed"
+kill "$cover"
+wait "$cover" 2>/dev/null
+expect_desktop_shown 0 "after the covering window went"
 xdotool windowfocus "$WINDOW" 2>/dev/null
 
 click 3 300 300
