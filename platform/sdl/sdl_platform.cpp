@@ -336,7 +336,8 @@ bool SdlPlatform::useSurface() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");  // X11's shared memory, not a renderer's texture
   surface_ = SDL_GetWindowSurface(window_);
   if (surface_ == nullptr) {
-    std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
+    // Not a fault of its own: a renderer is tried next, and says so if it fails too.
+    if (timing_) std::fprintf(stderr, "Mirthwick: no window surface (%s); presenting through a renderer\n", SDL_GetError());
     return false;
   }
   guardX11Window(window_);
