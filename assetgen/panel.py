@@ -362,12 +362,13 @@ def _palette(ctx):
 def _keys_help(ctx):
     _group(ctx, 8, 470, 254, 570, "Keys")
     rows = [("Right button", "this window"), ("Space", "rifle mode, soldier facing"),
-            ("Enter", "mend the desktop"), ("F11", "full screen / window"), ("Esc", "quit")]
+            ("Enter", "mend the desktop"), ("F11", "full screen / window"), ("F12", "save a picture"),
+            ("M", "sound off / on"), ("Esc", "quit")]
     for i, (k, what) in enumerate(rows):
-        y = 492 + i * 16
+        y = 489 + i * 12
         _font(ctx, 10, True)
         kw = ctx.text_extents(k).x_advance
-        round_rect(ctx, 16.5, y - 10.5, int(kw) + 8, 14, 3)
+        round_rect(ctx, 16.5, y - 9.5, int(kw) + 8, 12, 3)
         ctx.set_source_rgba(1, 1, 1, 1)
         ctx.fill_preserve()
         ctx.set_source_rgba(*hexrgb(FACE_DARK))
