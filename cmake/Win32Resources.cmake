@@ -52,4 +52,8 @@ target_link_libraries(mirthwick_core PUBLIC mirthwick_win32_pictures)
 # Adds the picture resources to an executable (resources must be linked into the .exe itself).
 function(mirthwick_picture_resources target)
   target_sources(${target} PRIVATE ${MIRTHWICK_PICTURES_RC})
+  # Source properties belong to a folder: the target's own must know the pictures too, or a
+  # changed picture is not compiled in again.
+  set_property(SOURCE ${MIRTHWICK_PICTURES_RC} TARGET_DIRECTORY ${target} PROPERTY OBJECT_DEPENDS
+    "${MIRTHWICK_IMAGE_PNGS}")
 endfunction()
