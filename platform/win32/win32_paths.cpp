@@ -35,10 +35,11 @@ bool writable(const std::wstring& file) {
   return true;
 }
 
-std::wstring userLocalAppData() {
+// A known folder of the user's (empty when Windows has none to give).
+std::wstring knownFolder(REFKNOWNFOLDERID id) {
   PWSTR folder = nullptr;
   std::wstring result;
-  if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder) == S_OK && folder != nullptr) result = folder;
+  if (SHGetKnownFolderPath(id, 0, nullptr, &folder) == S_OK && folder != nullptr) result = folder;
   CoTaskMemFree(folder);
   return result;
 }
@@ -48,19 +49,13 @@ std::wstring userLocalAppData() {
 std::wstring chooseSnapshotPath(const std::wstring& dataFolder, std::wstring localAppData) {
   const std::wstring besideProgram = dataFolder + L"\\Files\\Img\\1.bmp";
   if (writable(besideProgram)) return besideProgram;
-  if (localAppData.empty()) localAppData = userLocalAppData();
+  if (localAppData.empty()) localAppData = knownFolder(FOLDERID_LocalAppData);
   if (localAppData.empty()) return besideProgram;  // nowhere else: the capture reports the failure
   const std::wstring folder = localAppData + L"\\Mirthwick";
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder + L"\\1.bmp";
 }
 
-std::wstring picturesKnownFolder() {
-  PWSTR folder = nullptr;
-  std::wstring result;
-  if (SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &folder) == S_OK && folder != nullptr) result = folder;
-  CoTaskMemFree(folder);
-  return result;
-}
+std::wstring picturesKnownFolder() { return knownFolder(FOLDERID_Pictures); }
 
 }  // namespace mw
