@@ -12,12 +12,6 @@
 #include "app/files.h"
 #include "gfx/png_codec.h"
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace mw {
 
 namespace {
@@ -33,36 +27,6 @@ std::string environment(const char* name) {
 bool isFolder(const std::string& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::is_directory(filePath(path), error);
-}
-
-// The text of a small regular file; empty when it is missing, not a plain file (a FIFO never
-// blocks the program), or larger than limit.
-std::string readSmallFile(const std::string& path, size_t limit) {
-#if defined(__unix__) || defined(__APPLE__)
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return {};
-  std::string text;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= limit) {
-    char buffer[4096];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      text.append(buffer, static_cast<size_t>(n));
-      if (text.size() > limit) {  // grew while being read
-        text.clear();
-        break;
-      }
-    }
-  }
-  ::close(fd);
-  return text;
-#else
-  (void)path;
-  (void)limit;
-  return {};
-#endif
 }
 
 }  // namespace
@@ -126,8 +90,9 @@ std::string freedesktopPicturesFolder() {
   std::string config = environment("XDG_CONFIG_HOME");
   if (config.empty() || config.front() != '/') config = home.empty() ? "" : home + "/.config";
   if (!config.empty()) {
-    const std::string named =
-        picturesDirFromUserDirs(readSmallFile(config + "/user-dirs.dirs", USER_DIRS_FILE_LIMIT), home);
+    // A plain file within the limit, else nothing: a FIFO there never blocks the program.
+    const std::vector<uint8_t> dirs = readFileBytes(config + "/user-dirs.dirs", USER_DIRS_FILE_LIMIT);
+    const std::string named = picturesDirFromUserDirs(std::string(dirs.begin(), dirs.end()), home);
     if (!named.empty()) return named;
   }
   if (home.empty()) return {};
