@@ -6,7 +6,7 @@
 #include "app/platform.h"
 #include "app/screen.h"
 #include "app/snapshot.h"
-#include "world/world.h"
+#include "world/frame.h"
 
 namespace mw {
 

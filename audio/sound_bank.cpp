@@ -11,7 +11,6 @@
 
 #include "app/files.h"
 #include "app/platform.h"
-#include "world/world.h"
 
 namespace mw {
 
@@ -115,12 +114,12 @@ std::vector<uint8_t> readSamples(const std::string& path) {
 }
 
 // Puts samples into a slot, letting the platform go of the old ones first.
-void fillSlot(World& world, SoundSlot slot, std::vector<uint8_t> samples) {
-  SoundClip& clip = world.sounds[static_cast<int>(slot)];
-  if (!clip.bytes.empty() && world.platform) world.platform->attachSound(static_cast<int>(slot), nullptr, 0);
+void fillSlot(SoundBank& bank, SoundSlot slot, std::vector<uint8_t> samples) {
+  SoundClip& clip = bank.clips[static_cast<int>(slot)];
+  if (!clip.bytes.empty() && bank.platform) bank.platform->attachSound(static_cast<int>(slot), nullptr, 0);
   clip.bytes = std::move(samples);
-  if (!clip.bytes.empty() && world.platform)
-    world.platform->attachSound(static_cast<int>(slot), clip.bytes.data(), static_cast<uint32_t>(clip.bytes.size()));
+  if (!clip.bytes.empty() && bank.platform)
+    bank.platform->attachSound(static_cast<int>(slot), clip.bytes.data(), static_cast<uint32_t>(clip.bytes.size()));
 }
 
 }  // namespace
@@ -138,47 +137,42 @@ double soundGain(int32_t level) {
   return std::pow(10.0, clamped / 2000.0);
 }
 
-void loadSound(World& world, SoundSlot slot, const std::string& path) { fillSlot(world, slot, readSamples(path)); }
+void loadSound(SoundBank& bank, SoundSlot slot, const std::string& path) { fillSlot(bank, slot, readSamples(path)); }
 
-void loadSoundBytes(World& world, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name) {
+void loadSoundBytes(SoundBank& bank, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name) {
   MemorySource source(bytes, size);
-  fillSlot(world, slot, readSamples(source, name));
+  fillSlot(bank, slot, readSamples(source, name));
 }
 
-void releaseSounds(World& world) {
+void releaseSounds(SoundBank& bank) {
   for (int slot = SOUND_SLOT_COUNT - 1; slot >= 0; --slot) {
-    SoundClip& clip = world.sounds[slot];
+    SoundClip& clip = bank.clips[slot];
     if (clip.bytes.empty()) continue;
-    if (world.platform) world.platform->attachSound(slot, nullptr, 0);
+    if (bank.platform) bank.platform->attachSound(slot, nullptr, 0);
     clip.bytes = {};
   }
 }
 
-void playSound(World& world, SoundSlot slot, int32_t level) {
-  if (world.platform && !world.soundOff) world.platform->playSound(static_cast<int>(slot), level, false);
+void playSound(SoundBank& bank, SoundSlot slot, int32_t level) {
+  if (bank.platform && !bank.off) bank.platform->playSound(static_cast<int>(slot), level, false);
 }
 
-void playSoundLooping(World& world, SoundSlot slot, int32_t level) {
-  if (world.platform && !world.soundOff) world.platform->playSound(static_cast<int>(slot), level, true);
+void playSoundLooping(SoundBank& bank, SoundSlot slot, int32_t level) {
+  if (bank.platform && !bank.off) bank.platform->playSound(static_cast<int>(slot), level, true);
 }
 
-void stopSound(World& world, SoundSlot slot) {
-  if (world.platform && !world.soundOff) world.platform->stopSound(static_cast<int>(slot));
+void stopSound(SoundBank& bank, SoundSlot slot) {
+  if (bank.platform && !bank.off) bank.platform->stopSound(static_cast<int>(slot));
 }
 
-void setSoundOff(World& world, bool off) {
-  if (off == (world.soundOff != 0)) return;
+void setSoundOff(SoundBank& bank, bool off) {
+  if (off == (bank.off != 0)) return;
   if (off) {
     for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot) {
-      if (!world.sounds[slot].bytes.empty() && world.platform) world.platform->stopSound(slot);
+      if (!bank.clips[slot].bytes.empty() && bank.platform) bank.platform->stopSound(slot);
     }
-    world.soundOff = 1;
-  } else {
-    world.soundOff = 0;
-    // The world kept track of the loop all along: it resumes from its start if fires burn.
-    if (world.burningLoopOn) playSoundLooping(world, SoundSlot::Burning, BURNING_LOOP_LEVEL);
   }
+  bank.off = off ? 1 : 0;
 }
-
 
 }  // namespace mw

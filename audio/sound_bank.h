@@ -7,7 +7,7 @@
 
 namespace mw {
 
-struct World;
+class Platform;
 
 // Slots in their order in the world; Unused is the thirteenth slot, never loaded.
 enum class SoundSlot : int32_t {
@@ -41,6 +41,13 @@ struct SoundClip {
   std::vector<uint8_t> bytes;
 };
 
+// The clips of every slot and the platform they play on.
+struct SoundBank {
+  SoundClip clips[SOUND_SLOT_COUNT];
+  Platform* platform = nullptr;  // none: nothing is attached or played
+  uint8_t off = 0;               // M: no sound reaches the platform
+};
+
 // The slot's name as the program calls it ("soundGlassBreak", ...).
 const char* soundSlotName(SoundSlot slot);
 // The amplitude factor of a level: 10^(level / 2000), the level first clamped to -10000 .. 0.
@@ -49,19 +56,19 @@ double soundGain(int32_t level);
 // Loads a WAV file into a slot and hands the samples to the platform. A missing or unreadable
 // file leaves the slot silent, a short one keeps the bytes it holds; either is reported once on
 // standard error.
-void loadSound(World& world, SoundSlot slot, const std::string& path);
+void loadSound(SoundBank& bank, SoundSlot slot, const std::string& path);
 // The same from a file's bytes already in memory; name stands for the file in messages.
-void loadSoundBytes(World& world, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name);
+void loadSoundBytes(SoundBank& bank, SoundSlot slot, const uint8_t* bytes, size_t size, const std::string& name);
 // Lets the platform go of every loaded slot, last slot first, then frees the samples.
-void releaseSounds(World& world);
+void releaseSounds(SoundBank& bank);
 // Rewinds the slot and plays it once at a level in hundredths of a decibel (0 full volume).
-void playSound(World& world, SoundSlot slot, int32_t level);
+void playSound(SoundBank& bank, SoundSlot slot, int32_t level);
 // Rewinds the slot and plays it in a loop.
-void playSoundLooping(World& world, SoundSlot slot, int32_t level);
+void playSoundLooping(SoundBank& bank, SoundSlot slot, int32_t level);
 // Stops the slot.
-void stopSound(World& world, SoundSlot slot);
+void stopSound(SoundBank& bank, SoundSlot slot);
 // M: while sound is off no play, loop or stop reaches the platform. Switching off stops every
-// loaded slot; switching on starts the burning loop again when it should be running.
-void setSoundOff(World& world, bool off);
+// loaded slot; switching on leaves it to the caller to start again what should be looping.
+void setSoundOff(SoundBank& bank, bool off);
 
 }  // namespace mw

@@ -36,7 +36,7 @@
 #include "platform/headless/headless_platform.h"
 #include "sim/simulator.h"
 #include "soldiers/armies.h"
-#include "world/world.h"
+#include "world/frame.h"
 
 namespace mw {
 namespace {

@@ -2,23 +2,21 @@
 // more than the length the header claims, and the platform is handed exactly those bytes.
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 #include "audio/sound_bank.h"
 #include "fuzz/fuzz_support.h"
-#include "world/world.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static mw::fuzz::QuietPlatform platform;
-  static std::unique_ptr<mw::World> world = [] {
-    auto w = std::make_unique<mw::World>();
-    w->platform = &platform;
-    return w;
+  static mw::SoundBank bank = [] {
+    mw::SoundBank b;
+    b.platform = &platform;
+    return b;
   }();
   // Twice into the same slot: the second load replaces the first.
-  mw::loadSoundBytes(*world, mw::SoundSlot::Click, data, size, "fuzz.wav");
-  mw::loadSoundBytes(*world, mw::SoundSlot::Click, data, size, "fuzz.wav");
-  const auto& bytes = world->sounds[static_cast<int>(mw::SoundSlot::Click)].bytes;
+  mw::loadSoundBytes(bank, mw::SoundSlot::Click, data, size, "fuzz.wav");
+  mw::loadSoundBytes(bank, mw::SoundSlot::Click, data, size, "fuzz.wav");
+  const auto& bytes = bank.clips[static_cast<int>(mw::SoundSlot::Click)].bytes;
   if (size < mw::WAV_HEADER_BYTES) {
     if (!bytes.empty()) std::abort();
   } else {
@@ -28,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < bytes.size(); ++i)
       if (bytes[i] != data[mw::WAV_HEADER_BYTES + i]) std::abort();
   }
-  mw::releaseSounds(*world);
+  mw::releaseSounds(bank);
   return 0;
 }

@@ -1,4 +1,4 @@
-// Bitmap-font text and the statistics overlay.
+// Bitmap-font text.
 #include "gfx/text.h"
 
 #include <algorithm>
@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "app/files.h"
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/compositing.h"
-#include "world/world.h"
 
 namespace mw {
 
@@ -109,17 +107,6 @@ void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const Bitma
   }
   if ((colour >> 24) != 0xFF) noteTranslucent(canvas);
   noteDrawn(canvas, x, int64_t{y} + r0, x + i * gw, int64_t{y} + r1);
-}
-
-void drawStatistics(World& world) {
-  char (&lines)[3][16] = world.statisticsText;
-  std::snprintf(lines[0], sizeof lines[0], "Green: %d", world.green.count);
-  std::snprintf(lines[1], sizeof lines[1], "Blue: %d", world.blue.count);
-  std::snprintf(lines[2], sizeof lines[2], "Fires: %d", world.lighterFires.count);
-  const Canvas canvas = world.canvas();
-  drawText(canvas, lines[0], 10, 5, world.statsFont, 0xFF00FF00u);
-  drawText(canvas, lines[1], screenWidth - 140, 5, world.statsFont, 0xFF0000FFu);
-  drawText(canvas, lines[2], screenWidth / 2 - 140, 5, world.statsFont, 0xFFFF0000u);
 }
 
 }  // namespace mw

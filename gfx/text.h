@@ -1,4 +1,4 @@
-// Bitmap-font text and the statistics overlay.
+// Bitmap-font text.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,8 +7,6 @@
 #include "gfx/image.h"
 
 namespace mw {
-
-struct World;
 
 inline constexpr int32_t FONT_STORE_PIXELS = 43008;  // room for a 512 x 84 sheet
 
@@ -32,7 +30,5 @@ const char* decodeFontSheet(const uint8_t* bytes, size_t size, uint32_t* store, 
 // Draws a zero-terminated string with its first cell's top-left corner at (x, y); bytes outside 32
 // to 126 leave their cell empty. Pixels off the canvas are skipped.
 void drawText(Canvas canvas, const char* text, int32_t x, int32_t y, const BitmapFont& font, uint32_t colour);
-// The three counters along the top edge: green soldiers, lighter fires, blue soldiers.
-void drawStatistics(World& world);
 
 }  // namespace mw

@@ -16,7 +16,7 @@ Json colour(const uint8_t rgb[3]) { return Json::array({rgb[0], rgb[1], rgb[2]})
 Json dumpSounds(const World& world, const HeadlessPlatform& platform) {
   Json slots = Json::object();
   for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
-    slots[soundSlotName(static_cast<SoundSlot>(slot))] = world.sounds[slot].bytes.size();
+    slots[soundSlotName(static_cast<SoundSlot>(slot))] = world.sounds.clips[slot].bytes.size();
   Json log = Json::array();
   for (const SoundEvent& event : platform.soundLog()) {
     log.push_back(Json{{"frame", event.frame},
@@ -91,13 +91,14 @@ Json dumpWorld(const World& w) {
   j["menuOpen"] = w.menuOpen;
   j["paused"] = w.paused;
   j["burningLoopOn"] = w.burningLoopOn;
-  j["soundOff"] = w.soundOff;
+  j["soundOff"] = w.sounds.off;
   j["hintShown"] = w.hintShown;
   j["noticeTimer"] = w.noticeTimer;
-  j["hitX"] = w.hitX;
-  j["hitY"] = w.hitY;
-  j["hitBox"] = Json::array({w.hitBox[0], w.hitBox[1], w.hitBox[2], w.hitBox[3]});
-  j["hitSource"] = static_cast<int32_t>(w.hitSource);
+  const Strike& hit = w.lastStrike;
+  j["hitX"] = hit.x;
+  j["hitY"] = hit.y;
+  j["hitBox"] = Json::array({hit.box.left, hit.box.right, hit.box.up, hit.box.down});
+  j["hitSource"] = static_cast<int32_t>(hit.source);
   j["burstShotsLeft"] = w.burstShotsLeft;
   j["shotFrameCounter"] = w.shotFrameCounter;
   j["currentTool"] = static_cast<int32_t>(w.currentTool);

@@ -14,8 +14,8 @@
 #include "app/messages.h"
 #include "app/screen.h"
 #include "sim/simulator.h"
+#include "fires/fires.h"
 #include "soldiers/armies.h"
-#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {

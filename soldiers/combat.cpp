@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "audio/sound_bank.h"
+#include "fires/fires.h"
 #include "gfx/compositing.h"
 #include "soldiers/armies.h"
-#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {
@@ -24,7 +24,7 @@ bool swordReaches(const Soldier& a, const Soldier& t) {
 
 void playSwordSound(World& world) {
   const int32_t r = std::rand() % 2;
-  playSound(world, r == 1 ? SoundSlot::Sword : SoundSlot::Sword2, SWORD_LEVEL);
+  playSound(world.sounds, r == 1 ? SoundSlot::Sword : SoundSlot::Sword2, SWORD_LEVEL);
 }
 
 // Soldier `index` of army `side` swings at its target.
@@ -56,40 +56,38 @@ void swingAt(World& world, ArmyId side, int32_t index) {
     a.hasTarget = 0;
     stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, t.facing);
     playSwordSound(world);
-    playSound(world, SoundSlot::Die, DIE_LEVEL);
+    playSound(world.sounds, SoundSlot::Die, DIE_LEVEL);
   } else if (a.struck == 1) {
     t.woundTimer = WOUND_STEPS;
     playSwordSound(world);
   }
 }
 
-// Whether the hit point lies in a soldier's hit area, widened by hitBox; all bounds inclusive.
+// Whether the strike's point lies in a soldier's hit area, widened by its box; all bounds inclusive.
 // `inset` is where the area starts across the sprite: 7 for blows, 9 for fires.
-bool underHitPoint(const World& world, const Soldier& s, int32_t inset) {
+bool underHitPoint(const Strike& strike, const Soldier& s, int32_t inset) {
   const int32_t o = s.facing == 1 ? 0 : 15;
-  const int32_t left = world.hitBox[0];
-  const int32_t right = world.hitBox[1];
-  const int32_t up = world.hitBox[2];
-  const int32_t down = world.hitBox[3];
-  const float hx = static_cast<float>(world.hitX);
-  const float hy = static_cast<float>(world.hitY);
-  return s.x + inset + o - left <= hx && hx <= s.x + 17 + o + right && s.y - up <= hy && hy <= s.y + 40 + down;
+  const HitBox& b = strike.box;
+  const float hx = static_cast<float>(strike.x);
+  const float hy = static_cast<float>(strike.y);
+  return s.x + inset + o - b.left <= hx && hx <= s.x + 17 + o + b.right && s.y - b.up <= hy &&
+         hy <= s.y + 40 + b.down;
 }
 
 // The mark a hammer or a bullet leaves where it struck soldier s down.
-void strikeDown(World& world, Army& army, const Soldier& s) {
-  if (world.hitSource == HitSource::Hammer) {
-    playSound(world, SoundSlot::Hi, HI_LEVEL);
-    stampImage(world.hitX, world.hitY - 10, world.bloodStainImage, world.desktop);
-  } else if (world.hitSource == HitSource::Rifle) {
-    playSound(world, SoundSlot::Hi, HI_LEVEL);
-    const float hy = static_cast<float>(world.hitY);
-    const int32_t x = s.facing == 1 ? world.hitX - 13 : world.hitX - 29;
+void strikeDown(World& world, const Strike& strike, Army& army, const Soldier& s) {
+  if (strike.source == HitSource::Hammer) {
+    playSound(world.sounds, SoundSlot::Hi, HI_LEVEL);
+    stampImage(strike.x, strike.y - 10, world.bloodStainImage, world.desktop);
+  } else if (strike.source == HitSource::Rifle) {
+    playSound(world.sounds, SoundSlot::Hi, HI_LEVEL);
+    const float hy = static_cast<float>(strike.y);
+    const int32_t x = s.facing == 1 ? strike.x - 13 : strike.x - 29;
     int32_t picture = 2;  // the legs
-    int32_t y = world.hitY - 15;
+    int32_t y = strike.y - 15;
     if (hy <= s.y + 6) {
       picture = 0;  // the head
-      y = world.hitY - 5;
+      y = strike.y - 5;
     } else if (hy <= s.y + 25) {
       picture = 1;  // the body
     }
@@ -97,14 +95,14 @@ void strikeDown(World& world, Army& army, const Soldier& s) {
   }
 }
 
-// Removes the dead of one army; with the tool point, first strikes down whoever stands under it.
+// Removes the dead of one army; with a strike, first strikes down whoever stands under its point.
 // After a removal the soldier that moved into slot j is not looked at again.
-void removalPass(World& world, ArmyId id, bool toolPoint) {
+void removalPass(World& world, ArmyId id, const Strike* strike) {
   Army& army = world.army(id);
   for (int32_t j = 0; j < liveCount(army); ++j) {
     Soldier& s = army.soldiers[j];
-    if (toolPoint && underHitPoint(world, s, 7)) {
-      strikeDown(world, army, s);
+    if (strike != nullptr && underHitPoint(*strike, s, 7)) {
+      strikeDown(world, *strike, army, s);
       s.dead = 1;
     }
     if (s.dead == 1) {
@@ -136,23 +134,34 @@ void moveSlot(Army& army, int32_t from, int32_t to) {
 
 }  // namespace
 
-void resolveStrike(World& world, StrikeSource source, int32_t index) {
+Strike aimedByToolInHand(const World& world, Strike strike) {
   if (world.currentTool == Tool::Hammer) {
     if (world.mouse != nullptr) {
-      world.hitX = world.mouse->x;
-      world.hitY = world.mouse->y + 20;
+      strike.x = world.mouse->x;
+      strike.y = world.mouse->y + HAMMER_HIT_DROP;
     }
-    const int32_t box[4] = {30, 3, 10, 1};
-    std::copy(box, box + 4, world.hitBox);
+    strike.box = HAMMER_HIT_BOX;
   } else if (world.currentTool == Tool::Rifle) {
-    const int32_t box[4] = {0, 0, 3, 0};
-    std::copy(box, box + 4, world.hitBox);
+    strike.box = RIFLE_HIT_BOX;
+  } else {
+    strike.box = world.lastStrike.box;
   }
-  if (source == StrikeSource::GreenSwing) swingAt(world, ArmyId::Green, index);
-  if (source == StrikeSource::BlueSwing) swingAt(world, ArmyId::Blue, index);
-  const bool toolPoint = source == StrikeSource::ToolPoint;
-  removalPass(world, ArmyId::Green, toolPoint);
-  removalPass(world, ArmyId::Blue, toolPoint);
+  return strike;
+}
+
+void resolveStrike(World& world, Strike strike) {
+  world.lastStrike = aimedByToolInHand(world, strike);
+  const Strike aimed = world.lastStrike;
+  removalPass(world, ArmyId::Green, &aimed);
+  removalPass(world, ArmyId::Blue, &aimed);
+}
+
+void resolveSwing(World& world, ArmyId side, int32_t index) {
+  // A swing strikes at no point, yet the tool in hand aims the last strike as for any other.
+  world.lastStrike = aimedByToolInHand(world, world.lastStrike);
+  swingAt(world, side, index);
+  removalPass(world, ArmyId::Green, nullptr);
+  removalPass(world, ArmyId::Blue, nullptr);
 }
 
 void checkSwings(World& world) {
@@ -162,7 +171,7 @@ void checkSwings(World& world) {
       Soldier& s = army.soldiers[i];
       Soldier& w = army.swings[i];
       if (s.engaged == 1 && w.frame == STRIKE_FRAME && s.struck == 0) {
-        resolveStrike(world, id == ArmyId::Green ? StrikeSource::GreenSwing : StrikeSource::BlueSwing, i);
+        resolveSwing(world, id, i);
         if (s.flameSoldier != 0) launchSoldierFire(world, id, s);
       }
       // Back at the start of the stroke, the next one may land again.
@@ -194,29 +203,30 @@ void findSoldierBounds(const World& world, SoldierBounds bounds[2]) {
 
 namespace {
 
-// Whether a soldier within the bounds may be under the hit point: underHitPoint's sums, each
+// Whether a soldier within the bounds may be under the strike's point: underHitPoint's sums, each
 // rounded the same way, grow with the position and the facing offset, so the least position with
 // offset 0 and the greatest with offset 15 bound them.
-bool mayBeUnder(const World& world, const SoldierBounds& b, int32_t inset) {
+bool mayBeUnder(const Strike& strike, const SoldierBounds& b, int32_t inset) {
   if (b.empty) return false;
-  const float hx = static_cast<float>(world.hitX);
-  const float hy = static_cast<float>(world.hitY);
-  return b.minX + inset + 0 - world.hitBox[0] <= hx && hx <= b.maxX + 17 + 15 + world.hitBox[1] &&
-         b.minY - world.hitBox[2] <= hy && hy <= b.maxY + 40 + world.hitBox[3];
+  const float hx = static_cast<float>(strike.x);
+  const float hy = static_cast<float>(strike.y);
+  return b.minX + inset + 0 - strike.box.left <= hx && hx <= b.maxX + 17 + 15 + strike.box.right &&
+         b.minY - strike.box.up <= hy && hy <= b.maxY + 40 + strike.box.down;
 }
 
 }  // namespace
 
-void killInHitBox(World& world, const SoldierBounds* bounds) {
+void killInHitBox(World& world, const Strike& strike, const SoldierBounds* bounds) {
+  world.lastStrike = strike;
   for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
-    if (bounds != nullptr && !mayBeUnder(world, bounds[id == ArmyId::Green ? 0 : 1], 9)) continue;
+    if (bounds != nullptr && !mayBeUnder(strike, bounds[id == ArmyId::Green ? 0 : 1], 9)) continue;
     Army& army = world.army(id);
     for (int32_t j = 0; j < liveCount(army); ++j) {
       const Soldier& s = army.soldiers[j];
-      if (!underHitPoint(world, s, 9)) continue;
-      if (world.hitSource == HitSource::Fire) {
-        playSound(world, SoundSlot::Death, DEATH_LEVEL);
-        stampImageFacing(world.hitX - 25, world.hitY - 20, world.charredBodyImage, world.desktop, s.facing);
+      if (!underHitPoint(strike, s, 9)) continue;
+      if (strike.source == HitSource::Fire) {
+        playSound(world.sounds, SoundSlot::Death, DEATH_LEVEL);
+        stampImageFacing(strike.x - 25, strike.y - 20, world.charredBodyImage, world.desktop, s.facing);
       }
       removeSoldier(world, id, j);
     }

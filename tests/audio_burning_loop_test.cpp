@@ -6,15 +6,18 @@
 #include <vector>
 
 #include "audio/sound_bank.h"
+#include "fires/fires.h"
 #include "platform/headless/headless_platform.h"
-#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {
 namespace {
 
 struct Loop {
-  Loop() : platform(ScreenCapture{}), world(std::make_unique<World>()) { world->platform = &platform; }
+  Loop() : platform(ScreenCapture{}), world(std::make_unique<World>()) {
+    world->platform = &platform;
+    world->sounds.platform = &platform;
+  }
   HeadlessPlatform platform;
   std::unique_ptr<World> world;
 

@@ -52,11 +52,11 @@ std::vector<uint8_t> pattern(size_t size, uint8_t seed = 1) {
   return bytes;
 }
 
-// A world on a headless platform, with no start-up: only the sound bank is used.
+// A sound bank on a headless platform, with no start-up.
 struct Bank {
-  Bank() : platform(ScreenCapture{}), world(std::make_unique<World>()) { world->platform = &platform; }
+  Bank() : platform(ScreenCapture{}) { sounds.platform = &platform; }
   HeadlessPlatform platform;
-  std::unique_ptr<World> world;
+  SoundBank sounds;
   test::DataDirectory data;
 
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -67,11 +67,11 @@ struct Bank {
   // Loads a file into the click slot; returns what the loader wrote to standard error.
   std::string load(const std::string& path, SoundSlot slot = SoundSlot::Click) {
     testing::internal::CaptureStderr();
-    loadSound(*world, slot, path);
+    loadSound(sounds, slot, path);
     return testing::internal::GetCapturedStderr();
   }
   const std::vector<uint8_t>& clip(SoundSlot slot = SoundSlot::Click) {
-    return world->sounds[static_cast<int>(slot)].bytes;
+    return sounds.clips[static_cast<int>(slot)].bytes;
   }
 };
 
@@ -238,7 +238,7 @@ TEST(SoundBankStartUp, LoadsTheTwelveInOrderAndReleasesLastSlotFirst) {
   // Hi, Die, Sword2, Sword, (the empty thirteenth skipped), Death, Click, Zippo, EqM4, EqHam, M4,
   // Burning, GlassBreak.
   EXPECT_EQ(released, (std::vector<int>{12, 11, 10, 9, 7, 6, 5, 4, 3, 2, 1, 0}));
-  for (const SoundClip& clip : sim->world().sounds) EXPECT_TRUE(clip.bytes.empty());
+  for (const SoundClip& clip : sim->world().sounds.clips) EXPECT_TRUE(clip.bytes.empty());
 }
 
 TEST(SoundBankStartUp, MissingFileLeavesOneSlotSilentAndIsReportedOnce) {
@@ -253,7 +253,7 @@ TEST(SoundBankStartUp, MissingFileLeavesOneSlotSilentAndIsReportedOnce) {
   EXPECT_EQ(slots["soundSword"], lengthOf(SoundSlot::Sword));
   // Playing the silent slot is still recorded, and the program runs on.
   sim->step(2);
-  playSound(sim->world(), SoundSlot::Sword2, -400);
+  playSound(sim->world().sounds, SoundSlot::Sword2, -400);
   sim->step(1);
   EXPECT_EQ(sim->world().frameNumber, 3u);
 }
@@ -263,10 +263,10 @@ TEST(SoundBankStartUp, DumpLogsEachOperationWithItsFrame) {
   std::unique_ptr<Simulator> sim = simulatorWithSounds(data);
   sim->step(2);
   // Between frame steps 2 and 3: recorded as part of step 3, the step that runs next.
-  playSound(sim->world(), SoundSlot::GlassBreak, -300);
-  playSoundLooping(sim->world(), SoundSlot::Burning, -100);
+  playSound(sim->world().sounds, SoundSlot::GlassBreak, -300);
+  playSoundLooping(sim->world().sounds, SoundSlot::Burning, -100);
   sim->step(4);
-  stopSound(sim->world(), SoundSlot::Burning);
+  stopSound(sim->world().sounds, SoundSlot::Burning);
   const Json log = dumpState(*sim)["sounds"]["log"];
   const Json expected = Json::parse(R"([
     {"frame": 3, "slot": "soundGlassBreak", "op": "play", "level": -300},

@@ -18,9 +18,9 @@
 #include "app/files.h"
 #include "app/saved_picture.h"
 #include "audio/sound_bank.h"
+#include "fires/fires.h"
 #include "gfx/png_codec.h"
 #include "tests/test_support.h"
-#include "tools/fires.h"
 #include "world/overlays.h"
 #include "world/world.h"
 
@@ -131,7 +131,7 @@ TEST(SoundSwitch, MSilencesEverythingAndTheBurningLoopResumesWhileFiresBurn) {
 
   // Held for many frames, M switches once; every loaded slot is stopped.
   run.run("keydown 0x4D\nstep 10");
-  EXPECT_EQ(w.soundOff, 1);
+  EXPECT_EQ(w.sounds.off, 1);
   ops = trail.take();
   EXPECT_EQ(ops.size(), 12u) << "one stop for each of the twelve loaded slots";
   for (const std::string& op : ops) EXPECT_NE(op.find(" stop"), std::string::npos) << op;
@@ -148,7 +148,7 @@ TEST(SoundSwitch, MSilencesEverythingAndTheBurningLoopResumesWhileFiresBurn) {
 
   // On again while fires burn: the loop starts from its beginning, once.
   run.run(PRESS_M);
-  EXPECT_EQ(w.soundOff, 0);
+  EXPECT_EQ(w.sounds.off, 0);
   EXPECT_STREQ(w.noticeText, "Sound on");
   EXPECT_EQ(trail.take(), std::vector<std::string>{"soundBurning loop"});
   run.run("step 5");

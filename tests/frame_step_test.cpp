@@ -96,10 +96,10 @@ TEST(StartUp, EverythingStartsAtItsStartValue) {
   EXPECT_EQ(w.green.count + w.blue.count, 0);
   EXPECT_EQ(w.showStats, 1);
   EXPECT_EQ(w.spawnFacing, 1);
-  EXPECT_EQ(w.hitX, 250);
-  EXPECT_EQ(w.hitSource, HitSource::Rifle);
-  EXPECT_EQ(w.hitBox[0], 10);
-  EXPECT_EQ(w.hitBox[3], 12);
+  EXPECT_EQ(w.lastStrike.x, 250);
+  EXPECT_EQ(w.lastStrike.source, HitSource::Rifle);
+  EXPECT_EQ(w.lastStrike.box.left, 10);
+  EXPECT_EQ(w.lastStrike.box.down, 12);
   EXPECT_FALSE(w.presenter.windowed);
   for (const Army* army : {&w.green, &w.blue}) {
     for (const Soldier& s : army->soldiers) {  // also the records past the live count

@@ -86,12 +86,12 @@ TEST(ReaderRegressions, SoundFilesKeepOnlyTheBytesTheyHold) {
       {"43 bytes: no whole header", std::vector<uint8_t>(43, 0xFF), 0},
       {"empty", {}, 0},
   };
-  auto world = std::make_unique<World>();
+  SoundBank bank;
   for (const auto& c : cases) {
     testing::internal::CaptureStderr();
-    loadSoundBytes(*world, SoundSlot::Click, c.file.data(), c.file.size(), "case.wav");
+    loadSoundBytes(bank, SoundSlot::Click, c.file.data(), c.file.size(), "case.wav");
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(world->sounds[static_cast<int>(SoundSlot::Click)].bytes.size(), c.kept) << c.what;
+    EXPECT_EQ(bank.clips[static_cast<int>(SoundSlot::Click)].bytes.size(), c.kept) << c.what;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "tests/soldiers_world.h"
 
@@ -30,7 +31,7 @@ TEST(SwordStroke, ReachDependsOnTheFacings) {
     a.engaged = 1;
     w.add(ArmyId::Blue, k.x, 300.0f, k.targetFacing);
     const std::vector<int> d = randomValues(5, 2);
-    resolveStrike(*w, StrikeSource::GreenSwing, 0);
+    resolveSwing(*w, ArmyId::Green, 0);
     EXPECT_EQ(w.blue().soldiers[0].health, k.lands ? 9 : 10) << int(k.facing) << int(k.targetFacing) << " " << k.x;
     EXPECT_EQ(a.struck, k.lands ? 1 : 0);
     // The sword sound's draw is made only when the stroke lands; a miss is silent.
@@ -45,7 +46,7 @@ TEST(SwordStroke, StruckFromBehindWhileIdleTurnsAndFightsBack) {
   Soldier& a = w.hunter(ArmyId::Green, 100.0f, 300.0f, 1, 0);
   a.engaged = 1;
   Soldier& t = w.add(ArmyId::Blue, 130.0f, 300.0f, 1);  // its back to the attacker
-  resolveStrike(*w, StrikeSource::GreenSwing, 1);
+  resolveSwing(*w, ArmyId::Green, 1);
   EXPECT_EQ(t.facing, 0);
   EXPECT_EQ(t.target, 1);  // takes its attacker, though it never sighted it
   // Engaged, it keeps its facing; with a target, it keeps that.
@@ -53,7 +54,7 @@ TEST(SwordStroke, StruckFromBehindWhileIdleTurnsAndFightsBack) {
   t.engaged = 1;
   t.target = 0;
   a.struck = 0;
-  resolveStrike(*w, StrikeSource::GreenSwing, 1);
+  resolveSwing(*w, ArmyId::Green, 1);
   EXPECT_EQ(t.facing, 1);
   EXPECT_EQ(t.target, 0);
   // Struck from behind by a left-facing attacker, it turns right.
@@ -63,7 +64,7 @@ TEST(SwordStroke, StruckFromBehindWhileIdleTurnsAndFightsBack) {
   u.x = 280.0f;
   u.y = 100.0f;
   u.facing = 0;
-  resolveStrike(*w, StrikeSource::BlueSwing, 1);
+  resolveSwing(*w, ArmyId::Blue, 1);
   EXPECT_EQ(u.facing, 1);
 }
 
@@ -77,7 +78,7 @@ TEST(SwordStroke, NineStrokesWoundAndTheTenthKills) {
   Sounds expected;
   for (int k = 0; k < 10; ++k) {
     a.struck = 0;
-    resolveStrike(*w, StrikeSource::GreenSwing, 0);
+    resolveSwing(*w, ArmyId::Green, 0);
     expected.emplace_back(swordFor(draws[k]), SWORD_LEVEL);
     if (k == 9) break;
     ASSERT_EQ(w.blue().count, 1);
@@ -101,18 +102,18 @@ TEST(SwordStroke, OnlyAnEngagedSwordSoldierHurtsAndOnlyLiveTargets) {
   SoldierWorld w;
   Soldier& a = w.hunter(ArmyId::Blue, 100.0f, 300.0f, 1, 0);
   Soldier& t = w.add(ArmyId::Green, 120.0f, 300.0f, 0);
-  resolveStrike(*w, StrikeSource::BlueSwing, 0);  // not engaged
+  resolveSwing(*w, ArmyId::Blue, 0);  // not engaged
   a.engaged = 1;
   a.flameSoldier = 1;
-  resolveStrike(*w, StrikeSource::BlueSwing, 0);  // a flame soldier's sword
+  resolveSwing(*w, ArmyId::Blue, 0);  // a flame soldier's sword
   EXPECT_EQ(t.health, 10);
   // Target indices naming nobody (none, or a slot past the count) are struck by no one.
   a.flameSoldier = 0;
   for (const int32_t target : {NO_TARGET, 1, -1}) {
     a.target = target;
-    resolveStrike(*w, StrikeSource::BlueSwing, 0);
+    resolveSwing(*w, ArmyId::Blue, 0);
   }
-  resolveStrike(*w, StrikeSource::BlueSwing, 7);  // no such attacker
+  resolveSwing(*w, ArmyId::Blue, 7);  // no such attacker
   EXPECT_EQ(a.struck, 0);
   EXPECT_EQ(w.green().soldiers[1].health, 10);
   EXPECT_TRUE(w.sounds().empty());
@@ -178,15 +179,14 @@ TEST(ToolPoint, HammerAreaBloodAndTheNeighbouringSlotsEscape) {
   for (const auto& k : cases) {
     SoldierWorld w;
     w->currentTool = Tool::Hammer;
-    w->hitSource = HitSource::Hammer;
     w->bloodStainImage = solidImage(8, 8, 0xFFAA0000);
     w.mouse = Mouse{200, 300};
     w.add(ArmyId::Green, k.x, k.y, k.facing);
-    resolveStrike(*w, StrikeSource::ToolPoint, 99);
+    resolveStrike(*w, Strike{0, 0, {}, HitSource::Hammer});  // the hammer in hand aims it
     EXPECT_EQ(w.green().count, k.hit ? 0 : 1) << k.x << "," << k.y;
     EXPECT_EQ(w.sounds(), (k.hit ? Sounds{{SoundSlot::Hi, 0}} : Sounds{}));
     EXPECT_EQ(w.desktopPixel(201, 311) == 0xFFAA0000u, k.hit);  // stamped at (200, 310)
-    EXPECT_EQ(w->hitY, 320);
+    EXPECT_EQ(w->lastStrike.y, 320);
   }
   SoldierWorld w;
   w->currentTool = Tool::Hammer;
@@ -194,11 +194,47 @@ TEST(ToolPoint, HammerAreaBloodAndTheNeighbouringSlotsEscape) {
   for (int k = 0; k < 4; ++k) w.add(ArmyId::Green, 400.0f, 100.0f);
   for (const float x : {180.0f, 181.0f, 182.0f}) w.add(ArmyId::Green, x, 300.0f);
   w.add(ArmyId::Blue, 183.0f, 300.0f);
-  resolveStrike(*w, StrikeSource::ToolPoint, 99);
+  resolveStrike(*w, Strike{200, 320, HAMMER_HIT_BOX, HitSource::Hammer});
   // Slot 4 dies; 5 moves into 4 and is not looked at again; 6 moves to 5 and dies.
   ASSERT_EQ(w.green().count, 5);
   EXPECT_EQ(w.green().soldiers[4].x, 181.0f);
   EXPECT_EQ(w.blue().count, 0);
+}
+
+// The tool in hand aims every strike and swing: the hammer its point and box, the rifle its box, any
+// other tool the last strike's box (a burst that outlives the rifle in hand strikes so).
+TEST(ToolPoint, TheToolInHandAimsStrikesAndSwings) {
+  const HitBox lastBox{8, 8, 8, 0};
+  const struct {
+    Tool tool;
+    bool mouse;
+    Strike aimed;
+  } cases[] = {{Tool::Hammer, true, {200, 320, HAMMER_HIT_BOX, HitSource::Rifle}},
+               {Tool::Hammer, false, {5, 6, HAMMER_HIT_BOX, HitSource::Rifle}},
+               {Tool::Rifle, true, {5, 6, RIFLE_HIT_BOX, HitSource::Rifle}},
+               {Tool::Lighter, true, {5, 6, lastBox, HitSource::Rifle}},
+               {Tool::BlueFlameSoldier, true, {5, 6, lastBox, HitSource::Rifle}}};
+  for (const auto& k : cases) {
+    SoldierWorld w;
+    w->currentTool = k.tool;
+    w.mouse = Mouse{200, 300};
+    if (!k.mouse) w->mouse = nullptr;
+    w->lastStrike = Strike{1, 2, lastBox, HitSource::Fire};
+    resolveStrike(*w, Strike{5, 6, {1, 1, 1, 1}, HitSource::Rifle});
+    const Strike& s = w->lastStrike;
+    EXPECT_EQ(std::make_tuple(s.x, s.y, s.box.left, s.box.right, s.box.up, s.box.down, s.source),
+              std::make_tuple(k.aimed.x, k.aimed.y, k.aimed.box.left, k.aimed.box.right, k.aimed.box.up,
+                              k.aimed.box.down, k.aimed.source))
+        << static_cast<int>(k.tool);
+  }
+  // A swing strikes at no point, yet the tool in hand aims the last strike as for any other.
+  SoldierWorld w;
+  w->currentTool = Tool::Rifle;
+  w->lastStrike = Strike{1, 2, lastBox, HitSource::Fire};
+  resolveSwing(*w, ArmyId::Green, 0);
+  EXPECT_EQ(w->lastStrike.box.up, RIFLE_HIT_BOX.up);
+  EXPECT_EQ(w->lastStrike.x, 1);
+  EXPECT_EQ(w->lastStrike.source, HitSource::Fire);
 }
 
 TEST(ToolPoint, RifleShotStampsHeadBodyOrLegs) {
@@ -212,15 +248,13 @@ TEST(ToolPoint, RifleShotStampsHeadBodyOrLegs) {
       SoldierWorld w;
       for (int p = 0; p < 3; ++p) w.green().dyingImages[p] = solidImage(10, 10, pictures[p]);
       w->currentTool = Tool::Rifle;
-      w->hitSource = HitSource::Rifle;
       w.add(ArmyId::Green, 300.0f, 200.0f, facing);
-      w->hitX = facing == 1 ? 310 : 325;
-      w->hitY = 200 + k.dy;
-      resolveStrike(*w, StrikeSource::ToolPoint, 99);
+      const Strike shot{facing == 1 ? 310 : 325, 200 + k.dy, RIFLE_HIT_BOX, HitSource::Rifle};
+      resolveStrike(*w, shot);
       ASSERT_EQ(w.green().count, 0) << k.dy;
-      const int32_t left = w->hitX - (facing == 1 ? 13 : 29);
-      EXPECT_EQ(w.desktopPixel(left + 1, w->hitY - k.top + 1), pictures[k.picture]) << k.dy << " " << int(facing);
-      EXPECT_EQ(w.desktopPixel(left, w->hitY - k.top + 1), DESKTOP_COLOUR);
+      const int32_t left = shot.x - (facing == 1 ? 13 : 29);
+      EXPECT_EQ(w.desktopPixel(left + 1, shot.y - k.top + 1), pictures[k.picture]) << k.dy << " " << int(facing);
+      EXPECT_EQ(w.desktopPixel(left, shot.y - k.top + 1), DESKTOP_COLOUR);
     }
   }
 }
@@ -228,25 +262,21 @@ TEST(ToolPoint, RifleShotStampsHeadBodyOrLegs) {
 TEST(FireBurn, BurnsBothArmiesAndLeavesCharredBodies) {
   SoldierWorld w;
   w->charredBodyImage = solidImage(30, 30, 0xFF202020);
-  w->hitSource = HitSource::Fire;
-  const int32_t box[4] = {8, 8, 8, 0};
-  std::copy(box, box + 4, w->hitBox);
   w.add(ArmyId::Green, 100.0f, 200.0f);
   w.add(ArmyId::Green, 102.0f, 200.0f);  // its area starts at x + 1: just out of reach
   w.add(ArmyId::Green, 101.0f, 200.0f);  // the point on its left bound
   w.add(ArmyId::Blue, 80.0f, 200.0f, 0);  // facing left the area lies 15 further right
-  w->hitX = 102;
-  w->hitY = 210;
-  killInHitBox(*w);
+  Strike burn{102, 210, {8, 8, 8, 0}, HitSource::Fire};
+  killInHitBox(*w, burn);
   ASSERT_EQ(w.green().count, 1);
   EXPECT_EQ(w.green().soldiers[0].x, 102.0f);
   EXPECT_EQ(w.blue().count, 0);
   EXPECT_EQ(w.sounds(), Sounds(3, {SoundSlot::Death, DEATH_LEVEL}));
   EXPECT_EQ(w.desktopPixel(78, 191), 0xFF202020u);  // stamped at (77, 190)
   // Anything but a fire removes without a mark or a sound.
-  w->hitSource = HitSource::Rifle;
-  w->hitX = 110;
-  killInHitBox(*w);
+  burn.source = HitSource::Rifle;
+  burn.x = 110;
+  killInHitBox(*w, burn);
   EXPECT_EQ(w.green().count, 0);
   EXPECT_EQ(w.sounds().size(), 3u);
 }
@@ -258,10 +288,8 @@ TEST(FireBurns, BoundsSkipOnlyArmiesNobodyOfWhichIsInReach) {
   std::mt19937 rng(31);
   for (int round = 0; round < 200; ++round) {
     SoldierWorld plain, bounded;
-    for (SoldierWorld* w : {&plain, &bounded}) {
-      w->world->charredBodyImage = solidImage(30, 30, 0xFF202020);
-      w->world->hitSource = round % 4 == 0 ? HitSource::Rifle : HitSource::Fire;
-    }
+    for (SoldierWorld* w : {&plain, &bounded}) w->world->charredBodyImage = solidImage(30, 30, 0xFF202020);
+    const HitSource source = round % 4 == 0 ? HitSource::Rifle : HitSource::Fire;
     std::mt19937 place(static_cast<uint32_t>(round));
     const int per = 1 + static_cast<int>(rng() % 12);
     for (int i = 0; i < 2 * per; ++i) {
@@ -279,14 +307,9 @@ TEST(FireBurns, BoundsSkipOnlyArmiesNobodyOfWhichIsInReach) {
     for (int fire = 0; fire < 30; ++fire) {
       const int32_t hx = 80 + static_cast<int32_t>(rng() % 120);
       const int32_t hy = 130 + static_cast<int32_t>(rng() % 130);
-      for (SoldierWorld* w : {&plain, &bounded}) {
-        const int32_t box[4] = {8, 8, 8, 0};
-        std::copy(box, box + 4, w->world->hitBox);
-        w->world->hitX = hx;
-        w->world->hitY = hy;
-      }
-      killInHitBox(*plain);
-      killInHitBox(*bounded, bounds);
+      const Strike burn{hx, hy, {8, 8, 8, 0}, source};
+      killInHitBox(*plain, burn);
+      killInHitBox(*bounded, burn, bounds);
       for (ArmyId id : {ArmyId::Green, ArmyId::Blue}) {
         const Army& a = plain->army(id);
         const Army& b = bounded->army(id);

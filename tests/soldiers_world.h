@@ -45,6 +45,7 @@ struct SoldierWorld {
     screenHeight = height;
     World& w = *world;
     w.platform = &platform;
+    w.sounds.platform = &platform;
     w.mouse = &mouse;
     w.presenter.frameBuffer.assign(static_cast<size_t>(width) * height, BLACK);
     w.desktop = solidImage(width, height, DESKTOP_COLOUR);

@@ -18,6 +18,7 @@
 #include "gfx/resources.h"
 #include "gfx/text.h"
 #include "tests/test_support.h"
+#include "world/overlays.h"
 #include "world/world.h"
 
 namespace mw {

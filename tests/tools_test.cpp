@@ -6,9 +6,9 @@
 
 #include "app/input.h"
 #include "app/screen.h"
+#include "fires/fires.h"
 #include "soldiers/armies.h"
 #include "tests/test_support.h"
-#include "tools/fires.h"
 #include "world/world.h"
 
 namespace mw {
@@ -150,8 +150,8 @@ TEST(Hammer, OneBlowPerPressStrikesDownWhoeverIsUnderItsHeadButTheShiftedOneEsca
   EXPECT_EQ(w.blue.count, 2);
   EXPECT_EQ(plays(run, SoundSlot::GlassBreak).size(), 1u);
   EXPECT_EQ(plays(run, SoundSlot::Hi).size(), 1u);
-  EXPECT_EQ(w.hitX, 200);
-  EXPECT_EQ(w.hitY, 320);
+  EXPECT_EQ(w.lastStrike.x, 200);
+  EXPECT_EQ(w.lastStrike.y, 320);
   EXPECT_NE(w.desktop.pixels[(320 - 10 + 5) * W + 200 + 5], before[(320 - 10 + 5) * W + 200 + 5]) << "blood stain";
   EXPECT_NE(w.desktop.pixels[(300 + 25) * W + 200 + 20], before[(300 + 25) * W + 200 + 20]) << "crack";
   run.run("release left\nstep\npress left\nstep\nrelease left\nstep");
@@ -321,8 +321,8 @@ TEST(Rifle, FollowUpsScatterUpToNinePixelsAndAutoFireNeedsOneFullAutoPress) {
           "keyup space\nstep\nkeydown space\nstep\nkeyup space\nstep 300\nrelease left\nstep");
   EXPECT_GT(plays(run, SoundSlot::M4).size(), 50u);
   // Every follow-up landed within 9 pixels of the aim; the label showed for 25 steps after Space.
-  EXPECT_LE(std::abs(w.hitX - 600), 9);
-  EXPECT_LE(std::abs(w.hitY - 417), 9);
+  EXPECT_LE(std::abs(w.lastStrike.x - 600), 9);
+  EXPECT_LE(std::abs(w.lastStrike.y - 417), 9);
   EXPECT_EQ(w.modeLabelTimer, 0);
 }
 

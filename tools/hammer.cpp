@@ -15,9 +15,8 @@ void hammerDown(World& world) {
   if (world.clickLatch != 0) return;  // this press has struck already
   // The crack's centre falls on the striking face at the left end of the head.
   stampRandomOrientation(mx - 95, my - 90, world.crackImage, world.desktop);
-  world.hitSource = HitSource::Hammer;
-  resolveStrike(world, StrikeSource::ToolPoint, 99);
-  playSound(world, SoundSlot::GlassBreak, GLASS_BREAK_LEVEL);
+  resolveStrike(world, Strike{mx, my + HAMMER_HIT_DROP, HAMMER_HIT_BOX, HitSource::Hammer});
+  playSound(world.sounds, SoundSlot::GlassBreak, GLASS_BREAK_LEVEL);
 }
 
 }  // namespace mw

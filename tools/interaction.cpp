@@ -6,10 +6,9 @@
 #include "app/snapshot.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
-#include "gfx/text.h"
 #include "soldiers/armies.h"
-#include "tools/fires.h"
 #include "tools/hammer.h"
+#include "tools/lighter.h"
 #include "tools/rifle.h"
 #include "world/world.h"
 
@@ -88,7 +87,7 @@ void panelLine(World& world, int32_t panelX, int32_t panelY, Point a, Point b, i
 
 void takeTool(World& world, const ToolItem& item) {
   world.currentTool = item.tool;
-  if (item.hasSound) playSound(world, item.sound, item.level);
+  if (item.hasSound) playSound(world.sounds, item.sound, item.level);
   world.menuOpen = 0;
   world.clickLatch = 1;
   world.fireMode = item.fireMode;
@@ -101,7 +100,7 @@ void checkBox(World& world, int32_t panelX, int32_t panelY, int32_t mx, int32_t 
               uint8_t& option) {
   if (inside(mx, my, box.x0, box.x1, box.y0, box.y1) && world.mouse->left) {
     if (world.clickLatch == 0) {
-      playSound(world, SoundSlot::Click, 0);
+      playSound(world.sounds, SoundSlot::Click, 0);
       option = option ? 0 : 1;
     }
     world.clickLatch = 1;
@@ -181,7 +180,7 @@ void drawMenuPanel(World& world, int32_t panelX, int32_t panelY) {
   }
 
   if (inside(mx, my, CLOSE_X0, CLOSE_X1, CLOSE_Y0, CLOSE_Y1) && world.mouse->left) {
-    playSound(world, SoundSlot::Click, 0);
+    playSound(world.sounds, SoundSlot::Click, 0);
     world.menuOpen = 0;
     world.clickLatch = 1;
   }
@@ -236,7 +235,6 @@ void interactionStep(World& world) {
 
     drawRifleLast(world);
   }
-  if (world.showStats) drawStatistics(world);
   if (keys[VK_ESCAPE]) postQuitMessage(0);
 }
 

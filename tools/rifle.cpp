@@ -31,7 +31,7 @@ void followUpShot(World& world) {
 void advanceFireMode(World& world) {
   const int32_t next = (static_cast<int32_t>(world.fireMode) + 1) % 3;
   world.fireMode = static_cast<FireMode>(next);
-  playSound(world, SoundSlot::Click, 0);
+  playSound(world.sounds, SoundSlot::Click, 0);
 }
 
 void drawModeLabel(World& world) {
@@ -43,12 +43,9 @@ void drawModeLabel(World& world) {
 void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
   const int32_t mx = world.mouse->x;
   const int32_t my = world.mouse->y;
-  world.hitX = mx + dx;
-  world.hitY = my + 17 + dy;
-  world.hitSource = HitSource::Rifle;
   // The hole's centre falls on the hit point.
   stampRandomOrientation(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop);
-  resolveStrike(world, StrikeSource::ToolPoint, 99);
+  resolveStrike(world, Strike{mx + dx, my + 17 + dy, RIFLE_HIT_BOX, HitSource::Rifle});
   drawToolPicture(world.canvas(), world.rifleFiringPicture, mx, my);
   world.shotThisFrame = 1;
   if (firstOfPress) {
@@ -57,7 +54,7 @@ void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
   } else {
     world.shotFrameCounter = 0;
   }
-  playSound(world, SoundSlot::M4, M4_LEVEL);
+  playSound(world.sounds, SoundSlot::M4, M4_LEVEL);
 }
 
 void rifleDown(World& world) {

@@ -1,9 +1,11 @@
-// The start hint and the notices.
+// The statistics, the start hint and the notices.
 #include "world/overlays.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
+#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/compositing.h"
 #include "gfx/text.h"
@@ -59,6 +61,17 @@ void drawOverlays(World& world) {
     drawBandLine(canvas, world.labelFont, world.noticeText, canvas.height - NOTICE_RAISE);
     --world.noticeTimer;
   }
+}
+
+void drawStatistics(World& world) {
+  char (&lines)[3][16] = world.statisticsText;
+  std::snprintf(lines[0], sizeof lines[0], "Green: %d", world.green.count);
+  std::snprintf(lines[1], sizeof lines[1], "Blue: %d", world.blue.count);
+  std::snprintf(lines[2], sizeof lines[2], "Fires: %d", world.lighterFires.count);
+  const Canvas canvas = world.canvas();
+  drawText(canvas, lines[0], 10, 5, world.statsFont, 0xFF00FF00u);
+  drawText(canvas, lines[1], screenWidth - 140, 5, world.statsFont, 0xFF0000FFu);
+  drawText(canvas, lines[2], screenWidth / 2 - 140, 5, world.statsFont, 0xFFFF0000u);
 }
 
 }  // namespace mw

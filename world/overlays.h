@@ -1,4 +1,5 @@
-// Lines drawn over the frame: the start hint and short notices (sound on or off, a saved picture).
+// What is drawn over the frame: the statistics, the start hint and short notices (sound on or off,
+// a saved picture).
 #pragma once
 #include <cstdint>
 
@@ -11,8 +12,6 @@ inline constexpr uint64_t HINT_FRAMES = 300;
 // Frame steps a notice shows: "Sound off" / "Sound on", and where a picture went.
 inline constexpr int32_t SOUND_NOTICE_FRAMES = 120;
 inline constexpr int32_t SAVE_NOTICE_FRAMES = 240;
-// Room for a notice's text; longer text is cut.
-inline constexpr int32_t NOTICE_CHARS = 200;
 
 inline constexpr const char* HINT_TEXT = "Right button: tools    Esc: quit    F12: save picture    M: sound";
 
@@ -23,5 +22,7 @@ void showNotice(World& world, const char* text, int32_t frames);
 // Draws the hint and the notice, each on a dark band near the bottom centre, and counts the
 // notice's time down.
 void drawOverlays(World& world);
+// The three counters along the top edge: green soldiers, lighter fires, blue soldiers.
+void drawStatistics(World& world);
 
 }  // namespace mw

@@ -1,17 +1,16 @@
-// The world: the one record of the whole program state, and its start-up, frame step and tear-down.
+// The world: the one record of the whole program state. The frame step that drives it is in
+// world/frame.h.
 #pragma once
 #include <cstdint>
 
 #include "app/input.h"
 #include "app/options.h"
 #include "audio/sound_bank.h"
-#include "gfx/bands.h"
+#include "fires/fire.h"
 #include "gfx/image.h"
 #include "gfx/presenter.h"
 #include "gfx/text.h"
 #include "soldiers/soldier.h"
-#include "tools/fire.h"
-#include "world/overlays.h"
 
 namespace mw {
 
@@ -20,6 +19,22 @@ class Platform;
 enum class Tool : int32_t { Hammer, Lighter, Rifle, GreenSoldier, BlueSoldier, GreenFlameSoldier, BlueFlameSoldier };
 enum class FireMode : int32_t { Single, Burst, FullAuto };
 enum class HitSource : int32_t { Hammer, Fire, Rifle };
+
+// How far a hit area widens around the soldier's own: left, right, up, down.
+struct HitBox {
+  int32_t left = 0, right = 0, up = 0, down = 0;
+};
+
+// One strike at a point: a hammer blow, a bullet, or a fire burning where it passes.
+struct Strike {
+  int32_t x = 0;  // the hit point
+  int32_t y = 0;
+  HitBox box;
+  HitSource source = HitSource::Hammer;
+};
+
+// Room for a notice's text; longer text is cut.
+inline constexpr int32_t NOTICE_CHARS = 200;
 
 // Fixed capacities inside, nothing allocated per frame. Large: allocate it once, on the heap.
 struct World {
@@ -54,9 +69,7 @@ struct World {
   uint8_t menuOpen = 0;
   uint8_t paused = 0;
   uint8_t burningLoopOn = 0;
-  SoundClip sounds[SOUND_SLOT_COUNT];
-  int32_t hitX = 0;
-  int32_t hitY = 0;
+  SoundBank sounds;
   int32_t burstShotsLeft = 0;
   int32_t shotFrameCounter = 0;
   Tool currentTool = Tool::Hammer;
@@ -79,8 +92,9 @@ struct World {
   Image bloodStainImage;
   Image charredBodyImage;
   float soldierFrameTime = 0.0f;  // frame steps per soldier animation frame
-  int32_t hitBox[4] = {};         // how far a hit area widens: left, right, up, down
-  HitSource hitSource = HitSource::Hammer;
+  // The last strike resolved, as the dump shows it; a strike whose tool in hand sets no hit area
+  // keeps this one's.
+  Strike lastStrike;
   char statisticsText[3][16] = {};
   // Menu options kept with the rest of the state.
   uint8_t flameThrower = 0;
@@ -89,7 +103,6 @@ struct World {
   uint64_t frameNumber = 0;
   // What the command line asked for, and the state it sets.
   StartOptions options;
-  uint8_t soundOff = 0;     // M: no sound reaches the platform
   uint8_t hintShown = 0;    // the start hint is still on screen
   uint8_t savePending = 0;  // F12: the frame is saved once it is presented
   int32_t noticeTimer = 0;  // frame steps the notice still shows
@@ -101,14 +114,5 @@ struct World {
   Army& army(ArmyId id) { return id == ArmyId::Green ? green : blue; }
   Canvas canvas() { return frameCanvas(presenter); }
 };
-
-// Builds everything in its fixed order and sets every start value. seed replaces the clock seed
-// when the caller gives one; options may start it windowed, without sound, or without the hint.
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr,
-             const StartOptions& options = {});
-// Computes and shows one frame.
-void frameStep(World& world);
-// Releases what start-up acquired, in reverse order.
-void tearDown(World& world);
 
 }  // namespace mw

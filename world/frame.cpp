@@ -1,5 +1,5 @@
 // World start-up, frame step and tear-down.
-#include "world/world.h"
+#include "world/frame.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,10 +17,11 @@
 #include "gfx/bands.h"
 #include "gfx/compositing.h"
 #include "gfx/images.h"
+#include "fires/fires.h"
 #include "soldiers/armies.h"
-#include "tools/fires.h"
 #include "tools/interaction.h"
 #include "world/overlays.h"
+#include "world/world.h"
 
 namespace mw {
 
@@ -44,52 +45,9 @@ void loadToolPictures(World& world) {
   }
 }
 
-}  // namespace
-
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed,
-             const StartOptions& options) {
-  world.fireFrameTime = 3.0f;
-  world.soldierFireLife = 400;
-  world.platform = &platform;
-  createPresenter(world.presenter, platform);
-  world.keys = keys;
-  world.mouse = mouse;
-
-  world.clickLatch = world.rightLatch = world.keyLatch = world.autoFireLatch = 0;
-  world.shotThisFrame = world.menuOpen = world.paused = world.burningLoopOn = 0;
-  for (SoundClip& clip : world.sounds) clip.bytes.clear();
-  world.hitX = 250;
-  world.hitY = 250;
-  world.burstShotsLeft = 0;
-  world.shotFrameCounter = 0;
-  world.currentTool = Tool::Hammer;
-  world.lighterFires.count = world.greenFires.count = world.blueFires.count = 0;
-  world.fireMode = FireMode::Single;
-  world.modeLabelTimer = 0;
-  const uint8_t greenBar[3] = {0, 255, 0};
-  const uint8_t blueBar[3] = {0, 0, 255};
-  std::copy(greenBar, greenBar + 3, world.green.barColour);
-  std::copy(blueBar, blueBar + 3, world.blue.barColour);
-  world.showStats = 1;
-  world.spawnFacing = 1;
-  world.blue.count = 0;
-  world.green.count = 0;
-  world.soldierFrameTime = 4.0f;
-  const int32_t hitBox[4] = {10, 12, 10, 12};
-  std::copy(hitBox, hitBox + 4, world.hitBox);
-  world.hitSource = HitSource::Rifle;
-  world.flameThrower = 0;
-  world.lighterHoldOff = 0;
-  world.options = options;
-  world.soundOff = options.mute ? 1 : 0;
-  world.hintShown = options.hint ? 1 : 0;
-  world.savePending = 0;
-  world.noticeTimer = 0;
-  world.noticeText[0] = '\0';
-
-  std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
-  platform.showMenuCursor(false);
-
+// Every picture, flame and soldier sheet, font and sound, in start-up's fixed order (the fires'
+// reset draws random numbers in the middle of it).
+void loadResources(World& world) {
   loadImageResource(world.scorchImage, 102);
   loadImageResource(world.bulletHoleImage, 101);
   loadImageResource(world.crackImage, 100);
@@ -133,7 +91,54 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
       {SoundSlot::Click, "click.wav"},   {SoundSlot::Death, "death.wav"},     {SoundSlot::Die, "die.wav"},
       {SoundSlot::Hi, "hi.wav"},         {SoundSlot::Sword, "sword.wav"},     {SoundSlot::Sword2, "sword2.wav"},
   };
-  for (const auto& sound : soundFiles) loadSound(world, sound.slot, dataPath(std::string("Files/Sound/") + sound.file));
+  for (const auto& sound : soundFiles)
+    loadSound(world.sounds, sound.slot, dataPath(std::string("Files/Sound/") + sound.file));
+}
+
+}  // namespace
+
+void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed,
+             const StartOptions& options) {
+  world.fireFrameTime = 3.0f;
+  world.soldierFireLife = 400;
+  world.platform = &platform;
+  world.sounds.platform = &platform;
+  createPresenter(world.presenter, platform);
+  world.keys = keys;
+  world.mouse = mouse;
+
+  world.clickLatch = world.rightLatch = world.keyLatch = world.autoFireLatch = 0;
+  world.shotThisFrame = world.menuOpen = world.paused = world.burningLoopOn = 0;
+  for (SoundClip& clip : world.sounds.clips) clip.bytes.clear();
+  world.burstShotsLeft = 0;
+  world.shotFrameCounter = 0;
+  world.currentTool = Tool::Hammer;
+  world.lighterFires.count = world.greenFires.count = world.blueFires.count = 0;
+  world.fireMode = FireMode::Single;
+  world.modeLabelTimer = 0;
+  const uint8_t greenBar[3] = {0, 255, 0};
+  const uint8_t blueBar[3] = {0, 0, 255};
+  std::copy(greenBar, greenBar + 3, world.green.barColour);
+  std::copy(blueBar, blueBar + 3, world.blue.barColour);
+  world.showStats = 1;
+  world.spawnFacing = 1;
+  world.blue.count = 0;
+  world.green.count = 0;
+  world.soldierFrameTime = 4.0f;
+  world.lastStrike = Strike{250, 250, HitBox{10, 12, 10, 12}, HitSource::Rifle};
+  world.flameThrower = 0;
+  world.lighterHoldOff = 0;
+  world.options = options;
+  world.sounds.off = options.mute ? 1 : 0;
+  world.hintShown = options.hint ? 1 : 0;
+  world.savePending = 0;
+  world.noticeTimer = 0;
+  world.noticeText[0] = '\0';
+
+  std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
+  platform.showMenuCursor(false);
+
+  loadResources(world);
 
   loadSnapshot(world.desktop);
   // The presentation is full-screen already; this platform needs no rebuilds to settle it. A
@@ -161,6 +166,27 @@ void saveShownFrame(World& world) {
   showNotice(world, text, SAVE_NOTICE_FRAMES);
 }
 
+// F11 switches the presentation, M every sound off or on, F12 saves the frame once it is
+// presented; each once per press.
+void presentationAndSoundKeys(World& world) {
+  if (world.keys[VK_F11] == 1 && world.keyLatch == 0) {
+    togglePresentation(world.presenter);
+    world.keyLatch = 1;
+  }
+  if (world.keys[VK_M] && world.keyLatch == 0) {
+    setSoundOff(world.sounds, world.sounds.off == 0);
+    // The world kept track of the loop all along: it resumes from its start if fires burn.
+    if (!world.sounds.off && world.burningLoopOn)
+      playSoundLooping(world.sounds, SoundSlot::Burning, BURNING_LOOP_LEVEL);
+    showNotice(world, world.sounds.off ? "Sound off" : "Sound on", SOUND_NOTICE_FRAMES);
+    world.keyLatch = 1;
+  }
+  if (world.keys[VK_F12] && world.keyLatch == 0) {
+    world.savePending = 1;
+    world.keyLatch = 1;
+  }
+}
+
 }  // namespace
 
 void frameStep(World& world) {
@@ -172,20 +198,7 @@ void frameStep(World& world) {
   }
   if (!world.mouse->right) world.rightLatch = 0;
 
-  if (world.keys[VK_F11] == 1 && world.keyLatch == 0) {
-    togglePresentation(world.presenter);
-    world.keyLatch = 1;
-  }
-  // M switches every sound off or on, F12 saves the frame once it is presented; once per press.
-  if (world.keys[VK_M] && world.keyLatch == 0) {
-    setSoundOff(world, world.soundOff == 0);
-    showNotice(world, world.soundOff ? "Sound off" : "Sound on", SOUND_NOTICE_FRAMES);
-    world.keyLatch = 1;
-  }
-  if (world.keys[VK_F12] && world.keyLatch == 0) {
-    world.savePending = 1;
-    world.keyLatch = 1;
-  }
+  presentationAndSoundKeys(world);
   updateHint(world);
 
   // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed;
@@ -216,6 +229,7 @@ void frameStep(World& world) {
   }
 
   interactionStep(world);
+  if (world.showStats) drawStatistics(world);
   drawCaptureNotice(world.canvas(), world.statsFont, world.frameNumber);  // why the desktop is black
   drawOverlays(world);
   present(world.presenter, world.forceFullRedraw);
@@ -231,8 +245,9 @@ void tearDown(World& world) {
                               &world.lighterTiltedPicture, &world.riflePicture, &world.rifleFiringPicture};
   for (ToolPicture* picture : pictures) picture->pixels = {};
   // The loaded slots, last slot first; the platform closes the sound device after tear-down.
-  releaseSounds(world);
+  releaseSounds(world.sounds);
   releasePresenter(world.presenter);
+  world.sounds.platform = nullptr;
   world.platform = nullptr;
 }
 

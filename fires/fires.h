@@ -1,10 +1,10 @@
-// Fires: the lighter and the flamethrower, soldiers' fires, and moving, burning, scorching and
-// drawing them.
+// Fires: the three fire arrays moving, burning, scorching and drawn; soldiers' fires; the burning
+// loop. The lighter pours its fires as a tool (tools/lighter.h).
 #pragma once
 #include <cstdint>
 
 #include "soldiers/soldier.h"
-#include "tools/fire.h"
+#include "fires/fire.h"
 
 namespace mw {
 
@@ -12,8 +12,6 @@ struct World;
 
 inline constexpr int32_t FIRE_MAX_AGE = 1500;      // a fire dies when its age reaches this
 inline constexpr int32_t SCORCH_STEPS = 12;        // a scorch mark every 12 steps
-inline constexpr float LIGHTER_SPREAD = 1.3f;      // lighter fires: each axis in [-1.3, 1.3]
-inline constexpr float FLAME_THROWER_SPREAD = 7.8f;  // flamethrower fires: each axis in [-7.8, -5.2]
 
 // Puts every slot of the three fire arrays and the lighter's flame into their start state.
 void resetFires(World& world);
@@ -22,11 +20,11 @@ void resetFires(World& world);
 void advanceFires(World& world, FireArray& fires);
 // The burning sound loops while this array holds fires and the world runs; otherwise it stops.
 void updateBurningLoop(World& world, const FireArray& fires);
-// The left button is down with the lighter in hand: the tilted lighter, and a fire poured on the
-// first step of a press or on every step once the hold-off after taking the lighter is over.
-void lighterDown(World& world);
-// Every step with the lighter in hand: its own flame, at the pouring point or over the chimney.
-void lighterFlameStep(World& world);
+// A flame's current frame with its corner at (x + 45, y - 10); nothing when the record names no
+// frame of its sheet.
+void drawFlame(World& world, const Fire& fire);
+// One animation step of a flame, at the world's frame steps per flame frame.
+void animateFlame(World& world, Fire& fire);
 // A flame soldier at its strike frame throws a fire at its target, when its army's array has room.
 void launchSoldierFire(World& world, ArmyId army, Soldier& soldier);
 

@@ -1,5 +1,5 @@
-// Fires: start state, the lighter's pour and flame, soldiers' fires, and the advance of an array.
-#include "tools/fires.h"
+// Fires: start state, soldiers' fires, the advance of an array and the burning loop.
+#include "fires/fires.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -16,20 +16,7 @@ namespace mw {
 
 namespace {
 
-constexpr int32_t FIRE_HIT_BOX[4] = {8, 8, 8, 0};
-
-int32_t fireTicks(const World& world) { return static_cast<int32_t>(world.fireFrameTime); }
-
-// One animation step of a flame.
-void animate(Fire& fire, int32_t ticksPerFrame) { stepAnimation(fire.sheet, ticksPerFrame, fire.frame, fire.frameTick); }
-
-// A flame's current frame with its corner at (x + 45, y - 10); nothing when the record names no
-// frame of its sheet.
-void drawFlame(World& world, const Fire& fire) {
-  const SpriteSheet* sheet = fire.sheet;
-  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
-  blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
-}
+constexpr HitBox FIRE_HIT_BOX = {8, 8, 8, 0};
 
 bool offScreen(const Fire& fire) {
   return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
@@ -64,19 +51,26 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
   fire.y = fire.y + fire.vy;
   fire.age = fire.age + 1;
   fire.scorchTick = fire.scorchTick + 1;
-  world.hitX = pixelOf(fire.x + 90.0f);
-  world.hitY = pixelOf(fire.y + 50.0f);
+  const Strike burn{pixelOf(fire.x + 90.0f), pixelOf(fire.y + 50.0f), FIRE_HIT_BOX, HitSource::Fire};
   if (fire.scorchTick == SCORCH_STEPS) {
     stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop);
     fire.scorchTick = 0;
   }
-  for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
-  world.hitSource = HitSource::Fire;
-  killInHitBox(world, bounds);
+  killInHitBox(world, burn, bounds);
   if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
 }
 
 }  // namespace
+
+void drawFlame(World& world, const Fire& fire) {
+  const SpriteSheet* sheet = fire.sheet;
+  if (sheet == nullptr || fire.frame < 0 || fire.frame >= static_cast<int32_t>(sheet->frames.size())) return;
+  blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
+}
+
+void animateFlame(World& world, Fire& fire) {
+  stepAnimation(fire.sheet, static_cast<int32_t>(world.fireFrameTime), fire.frame, fire.frameTick);
+}
 
 void resetFires(World& world) {
   world.lighterFlame = Fire{};
@@ -109,7 +103,7 @@ void advanceFires(World& world, FireArray& fires) {
       moveFire(world, fires, i, bounds);
       // The fire that moved down into slot i after a removal is animated and drawn here, and
       // moves in the next pass.
-      animate(fires.fires[i], fireTicks(world));
+      animateFlame(world, fires.fires[i]);
     }
     if (i < fires.count) drawFlame(world, fires.fires[i]);
   }
@@ -119,48 +113,13 @@ void advanceFires(World& world, FireArray& fires) {
 void updateBurningLoop(World& world, const FireArray& fires) {
   const bool running = world.paused == 0 && world.menuOpen == 0;
   if (fires.count == 0 || !running) {
-    stopSound(world, SoundSlot::Burning);
+    stopSound(world.sounds, SoundSlot::Burning);
     world.burningLoopOn = 0;
   }
   if (fires.count > 0 && running) {
-    if (world.burningLoopOn == 0) playSoundLooping(world, SoundSlot::Burning, BURNING_LOOP_LEVEL);
+    if (world.burningLoopOn == 0) playSoundLooping(world.sounds, SoundSlot::Burning, BURNING_LOOP_LEVEL);
     world.burningLoopOn = 1;
   }
-}
-
-void lighterDown(World& world) {
-  FireArray& fires = world.lighterFires;
-  const bool full = fires.count >= FIRE_CAPACITY;
-  const int32_t mx = world.mouse->x;
-  const int32_t my = world.mouse->y;
-  drawToolPicture(world.canvas(), full ? world.lighterPicture : world.lighterTiltedPicture, mx, my);
-  const bool pour = world.clickLatch == 0 || world.lighterHoldOff == 0;
-  if (!pour || full || fires.count < 0) return;
-  Fire& fire = fires.fires[fires.count];
-  fires.count = fires.count + 1;
-  fire.x = static_cast<float>(mx + 40);
-  fire.y = static_cast<float>(my - 22);
-  fire.age = 0;
-  fire.scorchTick = 0;
-  const float spread = world.flameThrower ? FLAME_THROWER_SPREAD : LIGHTER_SPREAD;
-  fire.vx = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
-  fire.vy = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
-}
-
-void lighterFlameStep(World& world) {
-  Fire& flame = world.lighterFlame;
-  const int32_t mx = world.mouse->x;
-  const int32_t my = world.mouse->y;
-  // At the pouring point while pouring; otherwise over the upright lighter's chimney.
-  if (world.mouse->left && world.lighterFires.count < FIRE_CAPACITY) {
-    flame.x = static_cast<float>(mx + 40);
-    flame.y = static_cast<float>(my - 22);
-  } else {
-    flame.x = static_cast<float>(mx + 80);
-    flame.y = static_cast<float>(my + 22);
-  }
-  drawFlame(world, flame);
-  animate(flame, fireTicks(world));
 }
 
 void launchSoldierFire(World& world, ArmyId army, Soldier& soldier) {
