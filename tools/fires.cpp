@@ -2,7 +2,6 @@
 #include "tools/fires.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "audio/sound_bank.h"
@@ -67,7 +66,8 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
   world.hitX = pixelOf(fire.x + 90.0f);
   world.hitY = pixelOf(fire.y + 50.0f);
   if (fire.scorchTick == SCORCH_STEPS) {
-    stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop);
+    stampOriented(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop,
+                  world.random.next() % 8);
     fire.scorchTick = 0;
   }
   for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
@@ -81,7 +81,7 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
 void resetFires(World& world) {
   world.lighterFlame = Fire{};
   world.lighterFlame.sheet = &world.lighterFlameSheet;
-  world.lighterFlame.frame = std::rand() % world.lighterFlameSheet.frameCount;
+  world.lighterFlame.frame = world.random.next() % world.lighterFlameSheet.frameCount;
   FireArray* arrays[3] = {&world.lighterFires, &world.greenFires, &world.blueFires};
   SpriteSheet* sheets[3] = {&world.orangeFlameSheet, &world.blueFlameSheet, &world.purpleFlameSheet};
   // Record by record across the three arrays: one draw per slot per array, in that order.
@@ -90,7 +90,7 @@ void resetFires(World& world) {
       Fire& f = arrays[a]->fires[i];
       f = Fire{};
       f.sheet = sheets[a];
-      f.frame = std::rand() % 4;
+      f.frame = world.random.next() % 4;
       f.x = 50.0f;
       f.y = 0.0f;
     }
@@ -143,8 +143,8 @@ void lighterDown(World& world) {
   fire.age = 0;
   fire.scorchTick = 0;
   const float spread = world.flameThrower ? FLAME_THROWER_SPREAD : LIGHTER_SPREAD;
-  fire.vx = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
-  fire.vy = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
+  fire.vx = static_cast<float>(world.random.next() % 2601) / 1000.0f - spread;
+  fire.vy = static_cast<float>(world.random.next() % 2601) / 1000.0f - spread;
 }
 
 void lighterFlameStep(World& world) {

@@ -12,6 +12,7 @@
 #include "soldiers/soldier.h"
 #include "tools/fire.h"
 #include "world/overlays.h"
+#include "world/random.h"
 
 namespace mw {
 
@@ -97,13 +98,15 @@ struct World {
   // Every frame rebuilt and presented whole, as if nothing were known of what changed (tests
   // compare the two ways).
   bool forceFullRedraw = false;
+  // Every random choice of the game, in the order the frame step makes them.
+  RandomGenerator random;
 
   Army& army(ArmyId id) { return id == ArmyId::Green ? green : blue; }
   Canvas canvas() { return frameCanvas(presenter); }
 };
 
-// Builds everything in its fixed order and sets every start value. seed replaces the clock seed
-// when the caller gives one; options may start it windowed, without sound, or without the hint.
+// Builds everything in its fixed order and sets every start value. The world's generator is seeded
+// with seed when the caller gives one, else with the clock in seconds; options may start it windowed, without sound, or without the hint.
 void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr,
              const StartOptions& options = {});
 // Computes and shows one frame.
