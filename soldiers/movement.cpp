@@ -10,8 +10,8 @@ namespace mw {
 
 namespace {
 
-constexpr int32_t REAIM_RANGE = 200;   // rand() % 200 picks the wandering soldier that re-aims
-constexpr int32_t TOGGLE_RANGE = 500;  // rand() % 500 picks the soldier that starts or stops
+constexpr int32_t REAIM_RANGE = 200;   // a draw % 200 picks the wandering soldier that re-aims
+constexpr int32_t TOGGLE_RANGE = 500;  // a draw % 500 picks the soldier that starts or stops
 constexpr int32_t APPROACH_FRAME_TIME = 3;
 constexpr int32_t SWORD_SWING_FRAME_TIME = 10;
 constexpr int32_t FLAME_SWING_FRAME_TIME = 16;
