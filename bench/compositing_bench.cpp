@@ -160,9 +160,9 @@ void drawFrame(Scene& s) {
   std::srand(1);
   for (int i = 0; i < SCORCHES; ++i) {
     if constexpr (FAST) {
-      stampRandomOrientation(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop);
+      stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
     } else {
-      reference::stampRandomOrientation(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop);
+      reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
     }
   }
   for (int i = 0; i < SOLDIERS; ++i) {
@@ -287,9 +287,9 @@ void StampScorches(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < SCORCHES; ++i) {
       if constexpr (FAST) {
-        stampRandomOrientation(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop);
+        stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
       } else {
-        reference::stampRandomOrientation(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop);
+        reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
       }
     }
     benchmark::ClobberMemory();

@@ -69,16 +69,17 @@ const std::string& dataFolder() {
   return folder;
 }
 
-void fillFires(FireArray& fires, int count, int width, int height) {
+// Scattered fires, drawn from the world's generator as the frames that follow draw from it.
+void fillFires(RandomGenerator& random, FireArray& fires, int count, int width, int height) {
   fires.count = count;
   for (int i = 0; i < count; ++i) {
     Fire& f = fires.fires[i];
-    f.x = static_cast<float>(std::rand() % (width + 80) - 125);  // drawn 45 to the right
-    f.y = static_cast<float>(std::rand() % (height + 80) - 30);  // and 10 up
-    f.vx = static_cast<float>(std::rand() % 200 - 100) / 100.0f;
-    f.vy = static_cast<float>(std::rand() % 200 - 100) / 100.0f;
-    f.age = std::rand() % 1000;
-    f.frame = std::rand() % 4;
+    f.x = static_cast<float>(random.next() % (width + 80) - 125);  // drawn 45 to the right
+    f.y = static_cast<float>(random.next() % (height + 80) - 30);  // and 10 up
+    f.vx = static_cast<float>(random.next() % 200 - 100) / 100.0f;
+    f.vy = static_cast<float>(random.next() % 200 - 100) / 100.0f;
+    f.age = random.next() % 1000;
+    f.frame = random.next() % 4;
   }
 }
 
@@ -95,7 +96,7 @@ struct Program {
     app->start();
     World& w = app->world();
     w.forceFullRedraw = full;
-    std::srand(12);
+    w.random.seed(12);
     const auto block = [&](int perSide, int columns, bool flame) {
       for (int i = 0; i < perSide; ++i) {
         const int col = i % columns, row = i / columns;
@@ -117,13 +118,13 @@ struct Program {
         break;
       case Busy:
         block(20, 2, false);
-        fillFires(w.lighterFires, 100, width, height);
+        fillFires(w.random, w.lighterFires, 100, width, height);
         break;
       case Worst:
         block(200, 10, true);
-        fillFires(w.lighterFires, FIRE_CAPACITY, width, height);
-        fillFires(w.greenFires, FIRE_CAPACITY, width, height);
-        fillFires(w.blueFires, FIRE_CAPACITY, width, height);
+        fillFires(w.random, w.lighterFires, FIRE_CAPACITY, width, height);
+        fillFires(w.random, w.greenFires, FIRE_CAPACITY, width, height);
+        fillFires(w.random, w.blueFires, FIRE_CAPACITY, width, height);
         break;
     }
     MouseState.x = width / 2;

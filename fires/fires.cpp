@@ -2,7 +2,6 @@
 #include "fires/fires.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "audio/sound_bank.h"
@@ -53,7 +52,8 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
   fire.scorchTick = fire.scorchTick + 1;
   const Strike burn{pixelOf(fire.x + 90.0f), pixelOf(fire.y + 50.0f), FIRE_HIT_BOX, HitSource::Fire};
   if (fire.scorchTick == SCORCH_STEPS) {
-    stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop);
+    stampOriented(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop,
+                  world.random.next() % 8);
     fire.scorchTick = 0;
   }
   killInHitBox(world, burn, bounds);
@@ -75,7 +75,7 @@ void animateFlame(World& world, Fire& fire) {
 void resetFires(World& world) {
   world.lighterFlame = Fire{};
   world.lighterFlame.sheet = &world.lighterFlameSheet;
-  world.lighterFlame.frame = std::rand() % world.lighterFlameSheet.frameCount;
+  world.lighterFlame.frame = world.random.next() % world.lighterFlameSheet.frameCount;
   FireArray* arrays[3] = {&world.lighterFires, &world.greenFires, &world.blueFires};
   SpriteSheet* sheets[3] = {&world.orangeFlameSheet, &world.blueFlameSheet, &world.purpleFlameSheet};
   // Record by record across the three arrays: one draw per slot per array, in that order.
@@ -84,7 +84,7 @@ void resetFires(World& world) {
       Fire& f = arrays[a]->fires[i];
       f = Fire{};
       f.sheet = sheets[a];
-      f.frame = std::rand() % 4;
+      f.frame = world.random.next() % 4;
       f.x = 50.0f;
       f.y = 0.0f;
     }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "gfx/bands.h"
@@ -250,11 +249,6 @@ void stampImage(int32_t x, int32_t y, const Image& source, Image& target) { stam
 
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing) {
   stampOriented(x, y, source, target, facing == 1 ? 0 : 1);
-}
-
-void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target) {
-  const int k = std::rand() % 8;  // drawn first, whether or not anything shows
-  stampOriented(x, y, source, target, k);
 }
 
 void copyBackground(Canvas canvas, const Image& desktop) {

@@ -47,12 +47,11 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
 void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
 // As stampImage; mirrored left to right unless facing is 1 (target column c shows source column w - c).
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
-// As stampImage, in one of eight orientations drawn with one rand() per call. For square sources; a
-// non-square one is kept inside its bounds by turned orientations covering h columns and w rows.
-void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target);
 // As stampImage in orientation k (0 to 7): 0 as stored, 1 mirrored left to right, 2 about the main
 // diagonal, 3 a quarter turn anticlockwise, 4 about the other diagonal, 5 a half turn, 6 mirrored
-// top to bottom, 7 a quarter turn clockwise.
+// top to bottom, 7 a quarter turn clockwise. Callers draw k at random (the world's generator, % 8)
+// whether or not anything shows. For square sources; a non-square one is kept inside its bounds
+// by turned orientations covering h columns and w rows.
 void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k);
 // stampOriented at once, whatever waits: only the target rows top <= row < bottom are blended, and
 // the target's damage (the whole stamp's) is recorded only when markDamage is set.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "gfx/compositing.h"
@@ -104,11 +103,6 @@ void stampImage(int32_t x, int32_t y, const Image& source, Image& target) {
 
 void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing) {
   reference::stampOriented(x, y, source, target, facing == 1 ? 0 : 1);
-}
-
-void stampRandomOrientation(int32_t x, int32_t y, const Image& source, Image& target) {
-  const int k = std::rand() % 8;
-  reference::stampOriented(x, y, source, target, k);
 }
 
 void copyBackground(Canvas canvas, const Image& desktop) {

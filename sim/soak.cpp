@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
 
 #include "app/messages.h"
 #include "app/screen.h"
-#include "sim/simulator.h"
 #include "fires/fires.h"
+#include "sim/simulator.h"
 #include "soldiers/armies.h"
+#include "world/random.h"
 #include "world/world.h"
 
 namespace mw {
@@ -34,8 +34,6 @@ constexpr PanelRect TOOL_RECTS[7] = {{73, 242, 48, 228},  {243, 400, 48, 228}, {
 constexpr PanelRect OPTION_RECTS[3] = {{384, 394, 488, 498}, {384, 394, 456, 466}, {384, 394, 472, 482}};
 constexpr PanelRect CLOSE_RECT = {405, 422, 2, 23};
 
-int32_t between(int32_t low, int32_t high) { return low + std::rand() % (high - low + 1); }
-
 uint64_t residentKb() {
   std::ifstream statm("/proc/self/statm");
   uint64_t size = 0, resident = 0;
@@ -52,6 +50,7 @@ class Session {
     sim.seed = options.seed;
     sim.dataDirectory = options.dataDirectory;
     simulator_ = std::make_unique<Simulator>(sim);
+    choices_.seed(options.seed);
     // Sounds are counted by the platform, not logged: a log would grow for ever.
     simulator_->platform().setSoundLogging(false);
     Soldier& spare = world().green.soldiers[ARMY_SLOTS - 1];
@@ -66,23 +65,23 @@ class Session {
     pourUntilFull();
     fillArmies();
     while (!done()) {
-      switch (std::rand() % 15) {
+      switch (choices_.next() % 15) {
         case 0: wander(between(5, 60)); break;
         case 1:
         case 14:
-          takeTool(std::rand() % 7);
+          takeTool(choices_.next() % 7);
           useTool(between(10, 120));
           break;
-        case 2: toggleOption(std::rand() % 3); break;
+        case 2: toggleOption(choices_.next() % 3); break;
         case 3: useTool(between(20, 200)); break;
         case 4: key(VK_SPACE); break;
         case 5: key(VK_RETURN); break;
-        case 6: key(std::rand() % 4 == 0 ? VK_F11 : VK_F12); break;
+        case 6: key(choices_.next() % 4 == 0 ? VK_F11 : VK_F12); break;
         case 7: rightClick(); break;
         case 8: closeBox(); break;
         case 9: idle(between(10, 120)); break;
         case 10: pourUntilFull(); break;
-        case 11: if (std::rand() % 4 == 0) fillArmies(); break;
+        case 11: if (choices_.next() % 4 == 0) fillArmies(); break;
         default: useTool(between(5, 40)); break;
       }
     }
@@ -90,6 +89,7 @@ class Session {
 
  private:
   World& world() { return simulator_->world(); }
+  int32_t between(int32_t low, int32_t high) { return low + choices_.next() % (high - low + 1); }
   bool done() const { return !report_.failure.empty() || report_.frames >= options_.frames; }
 
   // Queued messages first, as the main loop handles them; then one frame step, checked.
@@ -211,7 +211,7 @@ class Session {
 
   // A step of a random walk; now and then a jump, sometimes past the screen's edge.
   void wanderStep() {
-    if (std::rand() % 40 == 0) {
+    if (choices_.next() % 40 == 0) {
       moveTo(between(-50, screenWidth + 50), between(-50, screenHeight + 50));
     } else {
       moveTo(std::clamp(mouseX_ + between(-25, 25), -20, screenWidth + 20),
@@ -276,8 +276,8 @@ class Session {
       case Tool::Rifle:
         leftButton(true);
         for (int32_t i = 0; i < n && !done(); ++i) {
-          if (std::rand() % 3 == 0) wanderStep();
-          if (std::rand() % 50 == 0) key(VK_SPACE);
+          if (choices_.next() % 3 == 0) wanderStep();
+          if (choices_.next() % 50 == 0) key(VK_SPACE);
           frame();
         }
         leftButton(false);
@@ -303,7 +303,7 @@ class Session {
     moveTo(between(screenWidth / 4, screenWidth * 3 / 4), between(screenHeight / 4, screenHeight * 3 / 4));
     leftButton(true);
     for (int32_t i = 0; i < 1200 && !done() && world().lighterFires.count < FIRE_CAPACITY; ++i) {
-      if (std::rand() % 8 == 0) wanderStep();
+      if (choices_.next() % 8 == 0) wanderStep();
       frame();
     }
     leftButton(false);
@@ -317,8 +317,8 @@ class Session {
       if (i % 10 == 0 && i < 1500) {
         for (int32_t k = 0; k < ARMY_CAPACITY; ++k) {
           if (world().green.count >= ARMY_CAPACITY && world().blue.count >= ARMY_CAPACITY) break;
-          const int32_t row = screenHeight / 8 + std::rand() % std::max(screenHeight * 3 / 4, 1);
-          const int32_t column = std::rand() % 120;
+          const int32_t row = screenHeight / 8 + choices_.next() % std::max(screenHeight * 3 / 4, 1);
+          const int32_t column = choices_.next() % 120;
           if (world().green.count < ARMY_CAPACITY)
             simulator_->runLine("place green flame " + std::to_string(screenWidth / 2 - 50 - column) + " " +
                                 std::to_string(row));
@@ -345,17 +345,18 @@ class Session {
       }
     }
     while (!done() && (world().green.count < ARMY_CAPACITY || world().blue.count < ARMY_CAPACITY)) {
-      const bool green = world().green.count < ARMY_CAPACITY && (world().blue.count >= ARMY_CAPACITY || std::rand() % 2);
+      const bool green = world().green.count < ARMY_CAPACITY && (world().blue.count >= ARMY_CAPACITY || choices_.next() % 2);
       const std::string line = std::string("place ") + (green ? "green " : "blue ") +
-                               (std::rand() % 3 == 0 ? "flame " : "sword ") +
+                               (choices_.next() % 3 == 0 ? "flame " : "sword ") +
                                std::to_string(between(-40, screenWidth + 40)) + " " +
-                               std::to_string(between(-40, screenHeight)) + (std::rand() % 2 ? " left" : " right");
+                               std::to_string(between(-40, screenHeight)) + (choices_.next() % 2 ? " left" : " right");
       simulator_->runLine(line);
-      if (std::rand() % 20 == 0) frame();
+      if (choices_.next() % 20 == 0) frame();
     }
   }
 
   const SoakOptions& options_;
+  RandomGenerator choices_;  // the session's own choices, apart from the world's sequence
   SoakReport& report_;
   std::unique_ptr<Simulator> simulator_;
   Soldier spareGreen_, spareBlue_;

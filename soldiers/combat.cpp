@@ -2,7 +2,6 @@
 #include "soldiers/combat.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "audio/sound_bank.h"
 #include "fires/fires.h"
@@ -23,7 +22,7 @@ bool swordReaches(const Soldier& a, const Soldier& t) {
 }
 
 void playSwordSound(World& world) {
-  const int32_t r = std::rand() % 2;
+  const int32_t r = world.random.next() % 2;
   playSound(world.sounds, r == 1 ? SoundSlot::Sword : SoundSlot::Sword2, SWORD_LEVEL);
 }
 

@@ -1,7 +1,6 @@
 // Sighting and movement: soldiers without an enemy look for one; each army pursues, wanders,
 // swings and is drawn.
 #include <cmath>
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "soldiers/armies.h"
@@ -11,8 +10,8 @@ namespace mw {
 
 namespace {
 
-constexpr int32_t REAIM_RANGE = 200;   // rand() % 200 picks the wandering soldier that re-aims
-constexpr int32_t TOGGLE_RANGE = 500;  // rand() % 500 picks the soldier that starts or stops
+constexpr int32_t REAIM_RANGE = 200;   // a draw % 200 picks the wandering soldier that re-aims
+constexpr int32_t TOGGLE_RANGE = 500;  // a draw % 500 picks the soldier that starts or stops
 constexpr int32_t APPROACH_FRAME_TIME = 3;
 constexpr int32_t SWORD_SWING_FRAME_TIME = 10;
 constexpr int32_t FLAME_SWING_FRAME_TIME = 16;
@@ -35,11 +34,11 @@ bool inReach(const Soldier& s, const Soldier& e) {
 }
 
 // A wandering speed for one axis: -1.85 to 1.85 pixels per step in steps of 0.001.
-float randomSpeed() { return static_cast<float>(std::rand() % 3701) / 1000.0f - 1.85f; }
+float randomSpeed(RandomGenerator& random) { return static_cast<float>(random.next() % 3701) / 1000.0f - 1.85f; }
 
-void newVelocity(Soldier& s) {
-  s.vx = randomSpeed();
-  s.vy = randomSpeed();
+void newVelocity(Soldier& s, RandomGenerator& random) {
+  s.vx = randomSpeed(random);
+  s.vy = randomSpeed(random);
 }
 
 // One step toward the enemy, or into the fight when it is within reach.
@@ -93,17 +92,17 @@ void bounce(Soldier& s) {
   }
 }
 
-void wander(Soldier& s, int32_t i, int32_t reaim, int32_t toggle) {
+void wander(Soldier& s, int32_t i, int32_t reaim, int32_t toggle, RandomGenerator& random) {
   if (i == toggle) {
     if (s.wandering == 1) {
       s.wandering = 0;
       s.frame = 0;  // stands on the first walk frame
     } else {
       s.wandering = 1;
-      newVelocity(s);
+      newVelocity(s, random);
     }
   }
-  if (i == reaim && s.wandering == 1 && s.engaged == 0) newVelocity(s);
+  if (i == reaim && s.wandering == 1 && s.engaged == 0) newVelocity(s, random);
   if (s.wandering == 1 && s.engaged == 0) {
     s.x = s.x + s.vx;
     s.y = s.y + s.vy;
@@ -149,8 +148,8 @@ void sightEnemies(World& world) {
 void updateArmy(World& world, ArmyId id) {
   // Both draws happen every update, even for an empty army, so the random sequence never depends
   // on the counts.
-  const int32_t reaim = std::rand() % REAIM_RANGE;
-  const int32_t toggle = std::rand() % TOGGLE_RANGE;
+  const int32_t reaim = world.random.next() % REAIM_RANGE;
+  const int32_t toggle = world.random.next() % TOGGLE_RANGE;
   Army& army = world.army(id);
   Army& enemies = world.army(otherArmy(id));
   for (int32_t i = 0; i < liveCount(army); ++i) {
@@ -160,7 +159,7 @@ void updateArmy(World& world, ArmyId id) {
     // With the menu open or paused, soldiers stand frozen but are still drawn.
     if (world.menuOpen != 1 && world.paused != 1) {
       if (s.hasTarget == 1) pursue(s, w, enemies);
-      if (s.hasTarget == 0) wander(s, i, reaim, toggle);
+      if (s.hasTarget == 0) wander(s, i, reaim, toggle, world.random);
       if (s.engaged == 1) swing(s, w);
     }
     drawSoldier(world, id, i);

@@ -8,9 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -36,29 +33,6 @@ constexpr uint64_t FRAME_LIMIT = 700;  // unoptimised or sanitized builds replay
 constexpr uint64_t FRAME_LIMIT = 100000;
 #endif
 
-#if defined(__GLIBC__)
-// Each program draws from its own generator state: glibc's setstate switches the state that rand()
-// uses, and srand() seeds the state in use.
-class Generator {
- public:
-  Generator() { std::memset(state_, 0, sizeof state_); }
-  // Makes this the state in use, set up from scratch.
-  void start() { remember(initstate(1, state_, sizeof state_)); }
-  void use() { remember(setstate(state_)); }
-  // Puts back the state that was in use before the first generator took over.
-  static void restoreOriginal() {
-    if (original_) setstate(original_);
-    original_ = nullptr;
-  }
-
- private:
-  static void remember(char* previous) {
-    if (original_ == nullptr) original_ = previous;
-  }
-  alignas(8) char state_[128];  // the size of the default state: the same sequence as srand alone
-  static inline char* original_ = nullptr;
-};
-
 // Two programs over one data folder, run line by line in lockstep.
 class Lockstep {
  public:
@@ -68,16 +42,13 @@ class Lockstep {
     options.screenHeight = height;
     options.seed = seed;
     options.dataDirectory = dataDirectory;
-    trackedRandom_.start();
     tracked_ = std::make_unique<Simulator>(options);
-    fullRandom_.start();
     full_ = std::make_unique<Simulator>(options);
     full_->world().forceFullRedraw = true;
   }
   ~Lockstep() {
     tracked_.reset();
     full_.reset();
-    Generator::restoreOriginal();
   }
 
   Simulator& tracked() { return *tracked_; }
@@ -118,14 +89,13 @@ class Lockstep {
 
  private:
   void both(const std::string& text) {
-    runOn(*tracked_, trackedRandom_, trackedQuit_, text);
-    runOn(*full_, fullRandom_, fullQuit_, text);
+    runOn(*tracked_, trackedQuit_, text);
+    runOn(*full_, fullQuit_, text);
   }
 
   // The quit state is the thread's, as it is on Windows: each program gets its own posted quit back
   // before it runs and hands it in afterwards.
-  static void runOn(Simulator& sim, Generator& random, bool& quitPending, const std::string& text) {
-    random.use();
+  static void runOn(Simulator& sim, bool& quitPending, const std::string& text) {
     if (quitPending) postQuitMessage(0);
     sim.runLine(text);
     HeadlessPlatform nothingWaiting{ScreenCapture{}};
@@ -151,7 +121,6 @@ class Lockstep {
     return false;
   }
 
-  Generator trackedRandom_, fullRandom_;
   std::unique_ptr<Simulator> tracked_, full_;
   uint64_t frames_ = 0;
   bool trackedQuit_ = false, fullQuit_ = false;
@@ -213,8 +182,9 @@ void writeSnapshotOfSize(int width, int height) {
 TEST(GeneratedSession, EveryFrameMatchesTheWholeRedraw) {
   constexpr int W = 800, H = 600;
   constexpr int ACTIONS = FRAME_LIMIT < 5000 ? 120 : 400;
-  std::srand(20261207);
-  const auto pick = [](int n) { return std::rand() % n; };
+  RandomGenerator random;
+  random.seed(20261207);
+  const auto pick = [&random](int n) { return random.next() % n; };
   std::vector<std::string> lines;
   for (int i = 0; i < ACTIONS; ++i) {
     const int x = pick(W + 200) - 100, y = pick(H + 200) - 100;
@@ -340,9 +310,6 @@ TEST(DamageTracking, FrameKnownOpaqueOnlyWhileItIs) {
   EXPECT_FALSE(w.canvas().opaque);
   EXPECT_GT(w.lighterFires.count, 0);
 }
-#else
-TEST(DamageTracking, NeedsGlibc) { GTEST_SKIP() << "lockstep replays need glibc's setstate to keep two generators"; }
-#endif
 
 }  // namespace
 }  // namespace mw

@@ -126,20 +126,19 @@ TEST(StartUp, RandomDrawsFollowTheSeedInRecordOrderAndAFrameDrawsItsArmyOrder) {
   test::SimRun run(320, 200, 1234);
   const World& w = run.sim->world();
   // The lighter's flame first, then record by record across the three fire arrays.
-  std::srand(1234);
-  EXPECT_EQ(w.lighterFlame.frame, std::rand() % 4);
+  RandomGenerator expected;
+  expected.seed(1234);
+  EXPECT_EQ(w.lighterFlame.frame, expected.next() % 4);
   for (int32_t i = 0; i < FIRE_SLOTS; ++i) {
     for (const FireArray* fires : {&w.lighterFires, &w.greenFires, &w.blueFires})
-      ASSERT_EQ(fires->fires[i].frame, std::rand() % 4) << "slot " << i;
+      ASSERT_EQ(fires->fires[i].frame, expected.next() % 4) << "slot " << i;
   }
   // Nothing else draws before the first frame; a frame with both armies empty still draws the
   // army order, then each army's two wandering draws.
-  int afterFrame[6];
-  for (int& value : afterFrame) value = std::rand();
-  std::srand(1234);
-  for (int k = 0; k < 1 + 3 * FIRE_SLOTS; ++k) std::rand();
+  EXPECT_EQ(w.random, expected);
   run.run("step");
-  EXPECT_EQ(std::rand(), afterFrame[5]);
+  for (int k = 0; k < 5; ++k) expected.next();
+  EXPECT_EQ(w.random, expected);
 }
 
 TEST(Simulator, SameScriptAndSeedGiveTheSameDump) {

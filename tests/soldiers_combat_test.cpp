@@ -30,12 +30,12 @@ TEST(SwordStroke, ReachDependsOnTheFacings) {
     Soldier& a = w.hunter(ArmyId::Green, 100.0f, 300.0f, k.facing, 0);
     a.engaged = 1;
     w.add(ArmyId::Blue, k.x, 300.0f, k.targetFacing);
-    const std::vector<int> d = randomValues(5, 2);
+    const std::vector<int> d = randomValues(w->random, 5, 2);
     resolveSwing(*w, ArmyId::Green, 0);
     EXPECT_EQ(w.blue().soldiers[0].health, k.lands ? 9 : 10) << int(k.facing) << int(k.targetFacing) << " " << k.x;
     EXPECT_EQ(a.struck, k.lands ? 1 : 0);
     // The sword sound's draw is made only when the stroke lands; a miss is silent.
-    EXPECT_EQ(std::rand(), d[k.lands ? 1 : 0]) << k.x;
+    EXPECT_EQ(w->random.next(), d[k.lands ? 1 : 0]) << k.x;
     EXPECT_EQ(w.sounds(), (k.lands ? Sounds{{swordFor(d[0]), SWORD_LEVEL}} : Sounds{})) << k.x;
   }
 }
@@ -74,7 +74,7 @@ TEST(SwordStroke, NineStrokesWoundAndTheTenthKills) {
   Soldier& a = w.hunter(ArmyId::Green, 100.0f, 300.0f, 1, 0);
   a.engaged = 1;
   w.add(ArmyId::Blue, 130.7f, 280.9f, 0);
-  const std::vector<int> draws = randomValues(99, 10);
+  const std::vector<int> draws = randomValues(w->random, 99, 10);
   Sounds expected;
   for (int k = 0; k < 10; ++k) {
     a.struck = 0;

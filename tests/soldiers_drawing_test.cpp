@@ -187,7 +187,7 @@ TEST(HealthBar, DrawnWhereTheSoldierStoodBeforeItMoves) {
   Soldier& s = w.add(ArmyId::Green, 100.0f, 50.0f);
   s.wandering = 1;
   s.vx = 1.5f;
-  seedForDraws(150, 400);
+  seedForDraws(w->random, 150, 400);
   updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(s.x, 101.5f);
   EXPECT_EQ(span(w, 47, 0xFF00FF00), std::make_pair(102, 135));

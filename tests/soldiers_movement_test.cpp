@@ -99,7 +99,7 @@ TEST(Pursuit, TargetsAboveTheScreenOrNamingNobodyAreGivenUp) {
   Soldier& none = w.hunter(ArmyId::Green, 100.0f, 200.0f, 1, NO_TARGET);
   Soldier& gone = w.hunter(ArmyId::Green, 100.0f, 300.0f, 1, 3);  // past the blue count
   w.add(ArmyId::Blue, 300.0f, -0.5f);
-  seedForDraws(150, 400);
+  seedForDraws(w->random, 150, 400);
   updateArmy(*w, ArmyId::Green);
   for (const Soldier* s : {&above, &none, &gone}) {
     EXPECT_EQ(s->hasTarget, 0);
@@ -129,7 +129,7 @@ TEST(Wandering, FrameTimeFollowsSpeedAndTheEdgesBounce) {
     s.wandering = 1;
     s.vx = k.vx;
     s.vy = k.vy;
-    seedForDraws(150, 400);
+    seedForDraws(w->random, 150, 400);
     updateArmy(*w, ArmyId::Blue);
     EXPECT_EQ(s.frameTime, k.frameTime) << k.vx << "," << k.vy;
     EXPECT_EQ(s.x, k.x2) << k.x;
@@ -142,16 +142,16 @@ TEST(Wandering, FrameTimeFollowsSpeedAndTheEdgesBounce) {
 
 TEST(Wandering, DrawsComeMThenNAndVxThenVy) {
   SoldierWorld w;
-  const std::vector<int> d = randomValues(42, 3);
+  const std::vector<int> d = randomValues(w->random, 42, 3);
   updateArmy(*w, ArmyId::Green);  // an empty army still draws M and N
-  EXPECT_EQ(std::rand(), d[2]);
+  EXPECT_EQ(w->random.next(), d[2]);
 
   for (int k = 0; k < 3; ++k) w.add(ArmyId::Green, 300.0f, 300.0f);
-  seedForDraws(150, 2);  // N picks soldier 2: it starts wandering, vx drawn before vy
-  std::rand();  // M
-  std::rand();  // N
-  const float vx = speedOf(std::rand()), vy = speedOf(std::rand());
-  seedForDraws(150, 2);
+  seedForDraws(w->random, 150, 2);  // N picks soldier 2: it starts wandering, vx drawn before vy
+  w->random.next();  // M
+  w->random.next();  // N
+  const float vx = speedOf(w->random.next()), vy = speedOf(w->random.next());
+  seedForDraws(w->random, 150, 2);
   updateArmy(*w, ArmyId::Green);
   const Soldier& s = w.green().soldiers[2];
   EXPECT_EQ(s.wandering, 1);
@@ -159,17 +159,17 @@ TEST(Wandering, DrawsComeMThenNAndVxThenVy) {
   EXPECT_EQ(s.vy, vy);
   EXPECT_EQ(w.green().soldiers[1].wandering, 0);
 
-  seedForDraws(2, 150);  // M picks it: a new velocity replaces the old one
-  std::rand();  // M
-  std::rand();  // N
-  const float vx2 = speedOf(std::rand()), vy2 = speedOf(std::rand());
-  seedForDraws(2, 150);
+  seedForDraws(w->random, 2, 150);  // M picks it: a new velocity replaces the old one
+  w->random.next();  // M
+  w->random.next();  // N
+  const float vx2 = speedOf(w->random.next()), vy2 = speedOf(w->random.next());
+  seedForDraws(w->random, 2, 150);
   updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(s.vx, vx2);
   EXPECT_EQ(s.vy, vy2);
 
   w.green().soldiers[2].frame = 5;
-  seedForDraws(150, 2);  // N again: it stops on the first walk frame
+  seedForDraws(w->random, 150, 2);  // N again: it stops on the first walk frame
   updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(s.wandering, 0);
   EXPECT_EQ(s.frame, 0);
@@ -179,7 +179,7 @@ TEST(Wandering, DrawsComeMThenNAndVxThenVy) {
   w.green().soldiers[0].engaged = 1;
   w.hunter(ArmyId::Green, 300.0f, 300.0f, 1, 0);
   w.add(ArmyId::Blue, 300.0f, 300.0f);
-  seedForDraws(0, 3);
+  seedForDraws(w->random, 0, 3);
   updateArmy(*w, ArmyId::Green);
   EXPECT_EQ(w.green().soldiers[0].vx, 0.0f);
   EXPECT_EQ(w.green().soldiers[3].wandering, 0);
@@ -220,7 +220,7 @@ TEST(FrameStep, EvenDrawMovesGreenFirstSoBlueIsDrawnOverIt) {
     // Back to back on one spot: neither sees the other.
     run.run("place green sword 145 80\nplace blue sword 145 80\nstep 1");
     unsigned seed = 1;
-    while ((randomValues(seed, 1)[0] % 2 == 0) != even) ++seed;
+    while ((randomValues(world.random, seed, 1)[0] % 2 == 0) != even) ++seed;
     run.run("step 1");
     EXPECT_EQ(run.sim->platform().lastFrame()[120 * 320 + 120], even ? BLUE_WALK : GREEN_WALK) << even;
   }

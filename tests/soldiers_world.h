@@ -104,19 +104,19 @@ struct SoldierWorld {
   }
 };
 
-// The first n values of rand() after srand(seed); the generator is left freshly seeded again.
-inline std::vector<int> randomValues(unsigned seed, int n) {
-  std::srand(seed);
+// The first n values of the generator after seeding it with seed; it is left freshly seeded again.
+inline std::vector<int> randomValues(RandomGenerator& random, unsigned seed, int n) {
+  random.seed(seed);
   std::vector<int> out;
-  for (int k = 0; k < n; ++k) out.push_back(std::rand());
-  std::srand(seed);
+  for (int k = 0; k < n; ++k) out.push_back(random.next());
+  random.seed(seed);
   return out;
 }
 
 // Seeds the generator so that an army update draws M = m and then N = n.
-inline void seedForDraws(int m, int n) {
+inline void seedForDraws(RandomGenerator& random, int m, int n) {
   for (unsigned seed = 1;; ++seed) {
-    const std::vector<int> d = randomValues(seed, 2);
+    const std::vector<int> d = randomValues(random, seed, 2);
     if (d[0] % 200 == m && d[1] % 500 == n) return;
   }
 }

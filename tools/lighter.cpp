@@ -1,7 +1,6 @@
 // The lighter: its pour of fires, plain or as a flamethrower, and its own flame.
 #include "tools/lighter.h"
 
-#include <cstdlib>
 
 #include "fires/fires.h"
 #include "gfx/compositing.h"
@@ -24,8 +23,8 @@ void lighterDown(World& world) {
   fire.age = 0;
   fire.scorchTick = 0;
   const float spread = world.flameThrower ? FLAME_THROWER_SPREAD : LIGHTER_SPREAD;
-  fire.vx = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
-  fire.vy = static_cast<float>(std::rand() % 2601) / 1000.0f - spread;
+  fire.vx = static_cast<float>(world.random.next() % 2601) / 1000.0f - spread;
+  fire.vy = static_cast<float>(world.random.next() % 2601) / 1000.0f - spread;
 }
 
 void lighterFlameStep(World& world) {

@@ -1,7 +1,6 @@
 // The rifle: shots, follow-up shots, fire modes and the mode label.
 #include "tools/rifle.h"
 
-#include <cstdlib>
 
 #include "app/screen.h"
 #include "audio/sound_bank.h"
@@ -19,10 +18,10 @@ const char* const MODE_LABELS[3] = {"   Single", "    Burst", "Full-Auto"};
 
 // A follow-up shot scatters up to 9 pixels each way: two sizes, then two signs.
 void followUpShot(World& world) {
-  const int32_t a = std::rand() % 10;
-  const int32_t b = std::rand() % 10;
-  const int32_t dx = std::rand() % 2 != 0 ? a : -a;
-  const int32_t dy = std::rand() % 2 != 0 ? b : -b;
+  const int32_t a = world.random.next() % 10;
+  const int32_t b = world.random.next() % 10;
+  const int32_t dx = world.random.next() % 2 != 0 ? a : -a;
+  const int32_t dy = world.random.next() % 2 != 0 ? b : -b;
   fireShot(world, dx, dy, false);
 }
 
@@ -44,7 +43,7 @@ void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
   const int32_t mx = world.mouse->x;
   const int32_t my = world.mouse->y;
   // The hole's centre falls on the hit point.
-  stampRandomOrientation(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop);
+  stampOriented(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop, world.random.next() % 8);
   resolveStrike(world, Strike{mx + dx, my + 17 + dy, RIFLE_HIT_BOX, HitSource::Rifle});
   drawToolPicture(world.canvas(), world.rifleFiringPicture, mx, my);
   world.shotThisFrame = 1;

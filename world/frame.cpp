@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -135,7 +134,7 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
   world.noticeTimer = 0;
   world.noticeText[0] = '\0';
 
-  std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
+  world.random.seed(seed ? *seed : static_cast<uint32_t>(std::time(nullptr)));
   platform.showMenuCursor(false);
 
   loadResources(world);
@@ -206,7 +205,7 @@ void frameStep(World& world) {
   drawBackground(world.presenter, world.desktop, world.forceFullRedraw);
 
   sightEnemies(world);
-  if (std::rand() % 2 == 0) {
+  if (world.random.next() % 2 == 0) {
     updateArmy(world, ArmyId::Green);
     updateArmy(world, ArmyId::Blue);
   } else {

@@ -11,6 +11,7 @@
 #include "gfx/presenter.h"
 #include "gfx/text.h"
 #include "soldiers/soldier.h"
+#include "world/random.h"
 
 namespace mw {
 
@@ -110,6 +111,8 @@ struct World {
   // Every frame rebuilt and presented whole, as if nothing were known of what changed (tests
   // compare the two ways).
   bool forceFullRedraw = false;
+  // Every random choice of the game, in the order the frame step makes them.
+  RandomGenerator random;
 
   Army& army(ArmyId id) { return id == ArmyId::Green ? green : blue; }
   Canvas canvas() { return frameCanvas(presenter); }

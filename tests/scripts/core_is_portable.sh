@@ -7,4 +7,11 @@ hits=$(grep -rnE '#\s*include\s*[<"](SDL|X11/|windows\.h|d3d|dsound|gdiplus)' \
 if [ -n "$hits" ]; then
   echo "platform headers in the core:"; echo "$hits"; exit 1
 fi
+# Every random choice draws from a generator of ours (the same sequence on every platform), never
+# from the C library's rand(); comments may name it.
+hits=$(grep -rnE --include='*.cpp' --include='*.h' --exclude-dir=platform --exclude-dir=tests --exclude-dir=bench \
+  --exclude-dir=fuzz --exclude-dir='build*' 's?rand\s*\(' "$src" | sed 's|//.*||' | grep -E '(^|[^[:alnum:]_.>])s?rand\s*\(' || true)
+if [ -n "$hits" ]; then
+  echo "the C library's generator in the core:"; echo "$hits"; exit 1
+fi
 echo "core is portable"

@@ -9,7 +9,7 @@ src=$2
 layers='
 seam      app/platform.h app/messages.h app/input.h
 services  gfx/ audio/ app/
-record    world/world.h soldiers/soldier.h fires/fire.h
+record    world/world.h world/random.h soldiers/soldier.h fires/fire.h
 play      soldiers/ fires/
 tools     tools/
 frame     world/

@@ -4,10 +4,24 @@
 # runs must give the same files to the byte, and each dump must match its golden file under
 # tests/replays/ (only the sections the golden file holds are compared, so new dump sections do
 # not break it). UPDATE_GOLDEN=1 rewrites the golden files from this run instead.
-# Usage: replays.sh BUILD_DIR SOURCE_DIR
+# With a LAUNCHER, the build is the Windows one and its mirthwick-sim.exe runs through it (Wine):
+# the same seeds must give the same golden dumps there and, when a NATIVE_BUILD is named, the same
+# dump files to the byte and the same frame pixels as the native simulator.
+# Usage: replays.sh BUILD_DIR SOURCE_DIR [LAUNCHER [NATIVE_BUILD]]   (exit 77: skipped)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
+launcher=${3:-}
+native=${4:-}
+sim=$build/mirthwick-sim${launcher:+.exe}
+if [ -n "$launcher" ] && ! command -v wine >/dev/null; then
+  echo "SKIP: Wine is not installed"
+  exit 77
+fi
+if [ -n "$native" ] && { [ ! -x "$native/mirthwick-sim" ] || ! command -v convert >/dev/null; }; then
+  echo "note: no native simulator or no ImageMagick: the golden dumps alone are compared"
+  native=""
+fi
 replays=$source/tests/replays
 python=/usr/bin/python3
 
@@ -22,12 +36,24 @@ for name in battle panel-hammer fire-rifle; do
   seed=$(grep -m1 -o -- '--seed [0-9]*' "$script" | cut -d' ' -f2)
   for run in run1 run2; do
     mkdir -p "$work/$name/$run"
-    (cd "$work/$name/$run" && "$build/mirthwick-sim" --seed "$seed" --data "$work/data" "$script")
+    (cd "$work/$name/$run" && ${launcher:+"$launcher"} "$sim" --seed "$seed" --data "$work/data" "$script")
   done
   for file in "$work/$name/run1"/*; do
     cmp -s "$file" "$work/$name/run2/$(basename "$file")" ||
       { echo "FAIL: $name: $(basename "$file") differs between two runs of one seed"; exit 1; }
   done
+  if [ -n "$native" ]; then
+    mkdir -p "$work/$name/native"
+    (cd "$work/$name/native" && "$native/mirthwick-sim" --seed "$seed" --data "$work/data" "$script")
+    # Each platform encodes its own PNG files: frames are compared by their pixels.
+    for file in "$work/$name/native"/*; do
+      other=$work/$name/run1/$(basename "$file")
+      case $file in
+        *.png) [ -f "$other" ] && cmp -s <(convert "$file" rgba:-) <(convert "$other" rgba:-) ;;
+        *) cmp -s "$file" "$other" ;;
+      esac || { echo "FAIL: $name: $(basename "$file") differs from the native simulator's"; exit 1; }
+    done
+  fi
   "$python" - "$work/$name/run1" "$replays" "${UPDATE_GOLDEN:-0}" <<'PY'
 import difflib, glob, json, os, sys
 run, replays, update = sys.argv[1], sys.argv[2], sys.argv[3] == "1"
