@@ -12,10 +12,9 @@
 #include <filesystem>
 #include <new>
 
-#include "app/capture_notice.h"
 #include "app/files.h"
 #include "app/paths.h"
-#include "app/screen.h"
+#include "app/session.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <dirent.h>
@@ -25,9 +24,6 @@
 #endif
 
 namespace mw {
-
-int32_t screenWidth = 0;
-int32_t screenHeight = 0;
 
 namespace {
 
@@ -47,16 +43,6 @@ uint32_t get32(const uint8_t* p) {
 uint64_t rowBytes(uint64_t width, uint32_t bitsPerPixel) {
   return ((width * bitsPerPixel + 31) / 32) * 4;
 }
-
-// The photograph of the last capture, opaque, kept for the run: the load that follows the capture
-// at start-up takes it instead of reading back the file just written, and a later load takes it
-// when the file can no longer be read. When the file could not be written, Enter later has
-// nothing to restore from.
-Image keptPhoto;
-bool captureFresh = false;
-bool lastWriteFailed = false;
-bool writeFailureReported = false;
-bool readFailureReported = false;
 
 #if defined(__unix__) || defined(__APPLE__)
 
@@ -241,23 +227,16 @@ std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height) {
   return h;
 }
 
-void resetSnapshotState() {
-  keptPhoto = Image{};
-  captureFresh = false;
-  lastWriteFailed = false;
-  writeFailureReported = false;
-  readFailureReported = false;
-}
-
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture) {
   return writeSnapshotBytes(path, snapshotHeader(capture.width, capture.height), capture);
 }
 
-void captureDesktop(Platform& platform) {
+void captureDesktop(Session& session, Platform& platform) {
+  CaptureState& state = session.capture;
   ScreenCapture capture;
   try {
     const bool captured = platform.captureScreen(capture);
-    setCaptureNotice(capture.notice);
+    state.notice = capture.notice;
     if (!captured || capture.width <= 0 || capture.height <= 0 ||
         capture.pixels.size() != static_cast<size_t>(capture.width) * capture.height) {
       capture = ScreenCapture{};  // nothing usable: an empty picture, as an empty clipboard gives
@@ -272,24 +251,24 @@ void captureDesktop(Platform& platform) {
   if (!written && moveSnapshotToRuntimeFolder()) written = writeSnapshotFile(snapshotPath(), capture);
   const std::string path = snapshotPath();
   if (written) {
-    lastWriteFailed = false;
+    state.lastWriteFailed = false;
   } else {
     // The program goes on with the photograph it holds; only Enter loses its source. Said once.
-    if (!writeFailureReported) {
+    if (!state.writeFailureReported) {
       std::fprintf(stderr, "Mirthwick: cannot write the desktop photo %s (%s); Enter cannot restore the desktop\n",
                    path.empty() ? "anywhere" : path.c_str(), std::strerror(errno));
-      writeFailureReported = true;
+      state.writeFailureReported = true;
     }
-    lastWriteFailed = true;
+    state.lastWriteFailed = true;
   }
-  screenHeight = capture.height;
-  screenWidth = capture.width;
-  keptPhoto.width = capture.width;
-  keptPhoto.height = capture.height;
-  keptPhoto.pixels = std::move(capture.pixels);
-  for (uint32_t& p : keptPhoto.pixels) p |= 0xFF000000u;  // as the file would give it: opaque
-  keptPhoto.key = TRANSPARENT_KEY;
-  captureFresh = true;
+  session.screen = ScreenSize{capture.width, capture.height};
+  Image& kept = state.keptPhoto;
+  kept.width = capture.width;
+  kept.height = capture.height;
+  kept.pixels = std::move(capture.pixels);
+  for (uint32_t& p : kept.pixels) p |= 0xFF000000u;  // as the file would give it: opaque
+  kept.key = TRANSPARENT_KEY;
+  state.fresh = true;
 }
 
 bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
@@ -328,16 +307,17 @@ bool decodeBmp(const uint8_t* bytes, size_t size, Image& out) {
   return true;
 }
 
-void loadSnapshot(Image& desktop) {
+void loadSnapshot(CaptureState& state, Image& desktop) {
+  const Image& keptPhoto = state.keptPhoto;
   // The photograph of the capture just made, once: the file holds the same pixels.
-  if (captureFresh && !keptPhoto.pixels.empty()) {
-    captureFresh = false;
+  if (state.fresh && !keptPhoto.pixels.empty()) {
+    state.fresh = false;
     desktop = keptPhoto;
     return;
   }
-  captureFresh = false;
+  state.fresh = false;
   // No file of this run to read: the desktop stays as it is.
-  if (lastWriteFailed) {
+  if (state.lastWriteFailed) {
     desktop.key = TRANSPARENT_KEY;
     return;
   }
@@ -345,10 +325,10 @@ void loadSnapshot(Image& desktop) {
   Image loaded;
   if (!decodeBmp(bytes.data(), bytes.size(), loaded) && !keptPhoto.pixels.empty()) {
     // Replaced, cut short or taken away since: the photograph of the capture is restored instead.
-    if (!readFailureReported) {
+    if (!state.readFailureReported) {
       std::fprintf(stderr, "Mirthwick: the saved desktop photo %s was unreadable; the photo kept in memory is restored\n",
                    snapshotPath().c_str());
-      readFailureReported = true;
+      state.readFailureReported = true;
     }
     desktop = keptPhoto;
     return;

@@ -54,7 +54,8 @@ void swingAt(World& world, ArmyId side, int32_t index) {
   if (t.health <= 0) {
     t.dead = 1;
     a.hasTarget = 0;
-    stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, t.facing);
+    stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, world.session->screen,
+                     t.facing);
     playSwordSound(world);
     playSound(world, SoundSlot::Die, DIE_LEVEL);
   } else if (a.struck == 1) {
@@ -80,7 +81,7 @@ bool underHitPoint(const World& world, const Soldier& s, int32_t inset) {
 void strikeDown(World& world, Army& army, const Soldier& s) {
   if (world.hitSource == HitSource::Hammer) {
     playSound(world, SoundSlot::Hi, HI_LEVEL);
-    stampImage(world.hitX, world.hitY - 10, world.bloodStainImage, world.desktop);
+    stampImage(world.hitX, world.hitY - 10, world.bloodStainImage, world.desktop, world.session->screen);
   } else if (world.hitSource == HitSource::Rifle) {
     playSound(world, SoundSlot::Hi, HI_LEVEL);
     const float hy = static_cast<float>(world.hitY);
@@ -93,7 +94,7 @@ void strikeDown(World& world, Army& army, const Soldier& s) {
     } else if (hy <= s.y + 25) {
       picture = 1;  // the body
     }
-    stampImageFacing(x, y, army.dyingImages[picture], world.desktop, s.facing);
+    stampImageFacing(x, y, army.dyingImages[picture], world.desktop, world.session->screen, s.facing);
   }
 }
 
@@ -216,7 +217,8 @@ void killInHitBox(World& world, const SoldierBounds* bounds) {
       if (!underHitPoint(world, s, 9)) continue;
       if (world.hitSource == HitSource::Fire) {
         playSound(world, SoundSlot::Death, DEATH_LEVEL);
-        stampImageFacing(world.hitX - 25, world.hitY - 20, world.charredBodyImage, world.desktop, s.facing);
+        stampImageFacing(world.hitX - 25, world.hitY - 20, world.charredBodyImage, world.desktop, world.session->screen,
+                         s.facing);
       }
       removeSoldier(world, id, j);
     }

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "app/message_loop.h"
 #include "app/paths.h"
 #include "app/snapshot.h"
 #include "sim/dump.h"
@@ -118,19 +117,13 @@ class Lockstep {
 
  private:
   void both(const std::string& text) {
-    runOn(*tracked_, trackedRandom_, trackedQuit_, text);
-    runOn(*full_, fullRandom_, fullQuit_, text);
+    runOn(*tracked_, trackedRandom_, text);
+    runOn(*full_, fullRandom_, text);
   }
 
-  // The quit state is the thread's, as it is on Windows: each program gets its own posted quit back
-  // before it runs and hands it in afterwards.
-  static void runOn(Simulator& sim, Generator& random, bool& quitPending, const std::string& text) {
+  static void runOn(Simulator& sim, Generator& random, const std::string& text) {
     random.use();
-    if (quitPending) postQuitMessage(0);
     sim.runLine(text);
-    HeadlessPlatform nothingWaiting{ScreenCapture{}};
-    WindowMessage message{};
-    quitPending = peekMessage(nothingWaiting, message) && message.message == WM_QUIT;
   }
 
   bool same() {
@@ -154,7 +147,6 @@ class Lockstep {
   Generator trackedRandom_, fullRandom_;
   std::unique_ptr<Simulator> tracked_, full_;
   uint64_t frames_ = 0;
-  bool trackedQuit_ = false, fullQuit_ = false;
 };
 
 std::vector<std::string> replayScripts() {

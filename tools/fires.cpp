@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
 #include "gfx/images.h"
@@ -31,9 +30,9 @@ void drawFlame(World& world, const Fire& fire) {
   blendImage(world.canvas(), pixelOf(fire.x) + 45, pixelOf(fire.y) - 10, sheet->frames[fire.frame]);
 }
 
-bool offScreen(const Fire& fire) {
-  return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
-         fire.y > static_cast<float>(screenHeight);
+bool offScreen(const Fire& fire, ScreenSize screen) {
+  return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screen.width) ||
+         fire.y > static_cast<float>(screen.height);
 }
 
 // Takes fire i out: later fires move down one slot, each slot keeping its sheet and frame tick.
@@ -67,13 +66,14 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
   world.hitX = pixelOf(fire.x + 90.0f);
   world.hitY = pixelOf(fire.y + 50.0f);
   if (fire.scorchTick == SCORCH_STEPS) {
-    stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop);
+    stampRandomOrientation(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop,
+                           world.session->screen);
     fire.scorchTick = 0;
   }
   for (int k = 0; k < 4; ++k) world.hitBox[k] = FIRE_HIT_BOX[k];
   world.hitSource = HitSource::Fire;
   killInHitBox(world, bounds);
-  if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
+  if (fire.age == FIRE_MAX_AGE || offScreen(fire, world.session->screen)) removeFire(fires, i);
 }
 
 }  // namespace

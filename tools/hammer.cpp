@@ -14,7 +14,7 @@ void hammerDown(World& world) {
   drawToolPicture(world.canvas(), world.hammerDownPicture, mx, my);
   if (world.clickLatch != 0) return;  // this press has struck already
   // The crack's centre falls on the striking face at the left end of the head.
-  stampRandomOrientation(mx - 95, my - 90, world.crackImage, world.desktop);
+  stampRandomOrientation(mx - 95, my - 90, world.crackImage, world.desktop, world.session->screen);
   world.hitSource = HitSource::Hammer;
   resolveStrike(world, StrikeSource::ToolPoint, 99);
   playSound(world, SoundSlot::GlassBreak, GLASS_BREAK_LEVEL);

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
 #include "gfx/text.h"
@@ -37,7 +36,9 @@ void advanceFireMode(World& world) {
 void drawModeLabel(World& world) {
   const int32_t mode = static_cast<int32_t>(world.fireMode);
   if (mode < 0 || mode > 2) return;
-  drawText(world.canvas(), MODE_LABELS[mode], screenWidth - 190, screenHeight - 90, world.labelFont, MODE_LABEL_COLOUR);
+  const ScreenSize screen = world.session->screen;
+  drawText(world.canvas(), MODE_LABELS[mode], screen.width - 190, screen.height - 90, world.labelFont,
+           MODE_LABEL_COLOUR);
 }
 
 void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
@@ -47,7 +48,7 @@ void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
   world.hitY = my + 17 + dy;
   world.hitSource = HitSource::Rifle;
   // The hole's centre falls on the hit point.
-  stampRandomOrientation(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop);
+  stampRandomOrientation(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop, world.session->screen);
   resolveStrike(world, StrikeSource::ToolPoint, 99);
   drawToolPicture(world.canvas(), world.rifleFiringPicture, mx, my);
   world.shotThisFrame = 1;

@@ -4,6 +4,7 @@
 
 #include "app/input.h"
 #include "app/options.h"
+#include "app/session.h"
 #include "audio/sound_bank.h"
 #include "gfx/bands.h"
 #include "gfx/image.h"
@@ -28,8 +29,9 @@ struct World {
   uint32_t statsFontPixels[FONT_STORE_PIXELS] = {};
   uint32_t labelFontPixels[FONT_STORE_PIXELS] = {};
   Presenter presenter;
-  uint8_t* keys = nullptr;  // the KeyStates array
-  Mouse* mouse = nullptr;   // the MouseState record
+  Session* session = nullptr;  // the run's screen size, input, quit and capture state
+  uint8_t* keys = nullptr;     // the session's key states
+  Mouse* mouse = nullptr;      // the session's mouse
   Platform* platform = nullptr;
   BitmapFont statsFont;
   BitmapFont labelFont;
@@ -104,7 +106,7 @@ struct World {
 
 // Builds everything in its fixed order and sets every start value. seed replaces the clock seed
 // when the caller gives one; options may start it windowed, without sound, or without the hint.
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed = nullptr,
+void startUp(World& world, Platform& platform, Session& session, const uint32_t* seed = nullptr,
              const StartOptions& options = {});
 // Computes and shows one frame.
 void frameStep(World& world);

@@ -5,6 +5,7 @@
 
 #include "app/files.h"
 #include "app/paths.h"
+#include "app/session.h"
 #include "app/snapshot.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
@@ -63,7 +64,8 @@ TEST(Win32Files, NonAsciiFolderNamesWorkThroughTheCoresFileFunctions) {
   // And the snapshot path the platform sets is the one capture and reload use.
   setSnapshotPath(snapshot);
   Image desktop;
-  loadSnapshot(desktop);
+  CaptureState noPhotoKept;
+  loadSnapshot(noPhotoKept, desktop);
   setSnapshotPath("");
   EXPECT_EQ(desktop.width, 3);
   EXPECT_EQ(desktop.pixels, loaded.pixels);
