@@ -53,7 +53,7 @@ class SoakRun {
     simulator_ = std::make_unique<Simulator>(sim);
     screenWidth = simulator_->application().session().screen.width;
     screenHeight = simulator_->application().session().screen.height;
-    // Sounds are counted by the platform, not logged: a log would grow for ever.
+    // Sounds are not logged: a log would grow for ever.
     simulator_->platform().setSoundLogging(false);
     Soldier& spare = world().green.soldiers[ARMY_SLOTS - 1];
     spareGreen_ = spare;

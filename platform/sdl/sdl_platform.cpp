@@ -3,13 +3,10 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #if defined(__linux__)
 #include <time.h>
@@ -19,6 +16,7 @@
 #include "app/saved_picture.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
+#include "platform/common/wait_until.h"
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/portal_capture.h"
 #include "platform/sdl/session_end.h"
@@ -390,26 +388,7 @@ void SdlPlatform::setPresentation(bool windowed) {
 }
 
 void SdlPlatform::waitUntil(uint64_t tick) {
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  // Asleep until an absolute deadline on the monotonic clock: no spinning, and a sleep that
-  // overshoots does so by tens of microseconds, far below a frame. The counter's clock may be
-  // another one (a raw monotonic clock), so the deadline is taken afresh should it wake early.
-  for (;;) {
-    const uint64_t now = SDL_GetPerformanceCounter();
-    if (now >= tick) return;
-    const uint64_t left = std::min<uint64_t>(tick - now, frequency) * 1'000'000'000 / frequency;  // at most 1 s
-#if defined(__linux__)
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    const uint64_t nanoseconds = static_cast<uint64_t>(deadline.tv_nsec) + left;
-    deadline.tv_sec += static_cast<time_t>(nanoseconds / 1'000'000'000);
-    deadline.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
-#else
-    std::this_thread::sleep_for(std::chrono::nanoseconds(left));
-#endif
-  }
+  mw::waitUntil(tick, [] { return static_cast<uint64_t>(SDL_GetPerformanceCounter()); }, SDL_GetPerformanceFrequency());
 }
 
 void SdlPlatform::countFrame(bool shown) {
@@ -651,10 +630,6 @@ void SdlPlatform::stopSound(int slot) { audio_.stop(slot); }
 void SdlPlatform::showError(const char* text, const char* caption) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
-}
-
-void SdlPlatform::sleepMs(int milliseconds) {
-  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
 }
 
 std::string SdlPlatform::picturesFolder() { return freedesktopPicturesFolder(); }
