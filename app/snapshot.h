@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "gfx/bmp_codec.h"
 #include "gfx/image.h"
 
 namespace mw {
@@ -14,11 +15,6 @@ struct CaptureState;
 struct Session;
 
 inline constexpr const char* SNAPSHOT_FILE = "Files/Img/1.bmp";
-inline constexpr size_t BMP_HEADERS_SIZE = 54;
-
-// The 54 header bytes of a snapshot of this size: 32 bits per pixel, bottom row first.
-std::vector<uint8_t> snapshotHeader(int32_t width, int32_t height);
-
 // Photographs the screen, removes temporaries a killed writer left (of this user's, a minute old),
 // writes the snapshot file (in the runtime folder when Files/Img beside the program cannot take
 // it), sets the session's screen size and capture notice and holds the photograph for the next
@@ -30,10 +26,6 @@ void captureDesktop(Session& session, Platform& platform);
 // was there (a link is replaced, never followed) all at once. False, with errno set and the old
 // file untouched, when it cannot be written whole.
 bool writeSnapshotFile(const std::string& path, const ScreenCapture& capture);
-
-// Decodes an uncompressed 24- or 32-bit BMP (bottom-up or top-down) into opaque 0xFFRRGGBB
-// pixels, top row first. False (and an empty image) for anything it cannot read safely.
-bool decodeBmp(const uint8_t* bytes, size_t size, Image& out);
 
 // Fills the desktop image with the photograph of the capture just made, once (the file holds the
 // same pixels); otherwise from the snapshot file. A missing or broken file, a link, or a file of

@@ -85,7 +85,7 @@ TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
   EXPECT_EQ(le32(b, 34), 3u * 4 * 5);
   EXPECT_EQ(le32(b, 2), b.size());
   // A header for a width needing padding at 32 bits has none; the rule still rounds to 4 bytes.
-  EXPECT_EQ(le32(snapshotHeader(7, 2), 34), 7u * 4 * 2);
+  EXPECT_EQ(le32(bmpHeader(7, 2), 34), 7u * 4 * 2);
 #ifdef _WIN32
   GTEST_SKIP() << "owner-only permission bits are POSIX; on Windows only the sizes are checked";
 #else

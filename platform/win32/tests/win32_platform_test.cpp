@@ -107,7 +107,7 @@ TEST(Win32Pictures, RcdataResourcesDecodeThroughGdiplus) {
   // GDI+ would decode other formats too; only PNG is taken, and a cut PNG is refused untouched.
   Image untouched;
   untouched.width = 7;
-  const std::vector<uint8_t> bmp = snapshotHeader(1, 1);
+  const std::vector<uint8_t> bmp = bmpHeader(1, 1);
   EXPECT_FALSE(decodePng(bmp.data(), bmp.size(), untouched));
   EXPECT_FALSE(decodePng(panel.bytes, panel.size / 3, untouched));
   EXPECT_EQ(untouched.width, 7);
