@@ -216,7 +216,6 @@ void frameStep(World& world) {
   }
 
   interactionStep(world);
-  // Why the desktop is black.
   drawCaptureNotice(world.canvas(), world.session->capture.notice, world.statsFont, world.frameNumber);
   drawOverlays(world);
   present(world.presenter, world.forceFullRedraw);
