@@ -4,7 +4,6 @@
 #include "app/input.h"
 #include "app/message_loop.h"
 #include "app/platform.h"
-#include "app/screen.h"
 #include "app/snapshot.h"
 #include "world/frame.h"
 
@@ -16,29 +15,21 @@ Application::Application(Platform& platform, std::optional<uint32_t> seed, const
 Application::~Application() = default;
 
 void Application::start() {
-  // A run starts as a fresh process does: no input, no posted quit, no screen size yet.
-  resetInputState();
-  resetQuitState();
-  resetSnapshotState();
-  screenWidth = 0;
-  screenHeight = 0;
-  message_ = WindowMessage{};
-
-  captureDesktop(platform_);
-  platform_.createWindow(screenWidth, screenHeight);
+  captureDesktop(session_, platform_);
+  platform_.createWindow(session_.screen.width, session_.screen.height);
   // Creating a window sends it its first messages; the first one photographs the desktop again,
   // before the window is shown.
-  windowProc(platform_, WM_NCCREATE, 0, 0);
-  windowProc(platform_, WM_CREATE, 0, 0);
+  windowProc(session_, platform_, WM_NCCREATE, 0, 0);
+  windowProc(session_, platform_, WM_CREATE, 0, 0);
 
   world_ = std::make_unique<World>();
   const uint32_t seed = seed_.value_or(0);
-  startUp(*world_, platform_, KeyStates, &MouseState, seed_ ? &seed : nullptr, options_);
+  startUp(*world_, platform_, session_, seed_ ? &seed : nullptr, options_);
 }
 
 bool Application::runPass() {
-  if (peekMessage(platform_, message_)) {
-    windowProc(platform_, message_.message, message_.wParam, message_.lParam);
+  if (peekMessage(platform_, session_.quit, message_)) {
+    windowProc(session_, platform_, message_.message, message_.wParam, message_.lParam);
   } else {
     frameStep(*world_);
   }

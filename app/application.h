@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "app/options.h"
+#include "app/session.h"
 
 namespace mw {
 
@@ -30,6 +31,7 @@ class Application {
   int finish();
 
   World& world() { return *world_; }
+  Session& session() { return session_; }
   const StartOptions& options() const { return options_; }
   bool quitTaken() const { return message_.message == WM_QUIT; }
 
@@ -37,6 +39,7 @@ class Application {
   Platform& platform_;
   std::optional<uint32_t> seed_;
   StartOptions options_;
+  Session session_;  // screen size, input, quit and capture state of this run
   std::unique_ptr<World> world_;
   WindowMessage message_{};
 };

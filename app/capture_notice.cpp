@@ -10,18 +10,13 @@
 namespace mw {
 
 namespace {
-std::string notice;
 constexpr uint32_t NOTICE_TEXT = 0xFFFFFFFFu;
 constexpr uint32_t NOTICE_BAND = 0xFF000000u;
 constexpr int32_t NOTICE_MARGIN = 8;
 constexpr size_t NOTICE_LINE_CHARS = 255;  // longer lines are cut
 }  // namespace
 
-void setCaptureNotice(const std::string& text) { notice = text; }
-
-const std::string& captureNotice() { return notice; }
-
-void drawCaptureNotice(Canvas canvas, const BitmapFont& font, uint64_t frame) {
+void drawCaptureNotice(Canvas canvas, const std::string& notice, const BitmapFont& font, uint64_t frame) {
   if (notice.empty() || frame >= CAPTURE_NOTICE_FRAMES || canvas.pixels == nullptr) return;
   if (font.glyphWidth <= 0 || font.glyphHeight <= 0) return;
   // Lines are measured and drawn straight from the notice: nothing is allocated per frame.

@@ -11,11 +11,9 @@ namespace mw {
 // Frames that show the notice after start: ten seconds at 60 Hz.
 inline constexpr uint64_t CAPTURE_NOTICE_FRAMES = 600;
 
-// Remembers the notice of the latest capture (empty: the capture worked, nothing to say).
-void setCaptureNotice(const std::string& notice);
-const std::string& captureNotice();
-// Draws the notice, one line of text per line of the notice, centred on the canvas in white on a
-// black band, while frame (counting from 0) is below CAPTURE_NOTICE_FRAMES.
-void drawCaptureNotice(Canvas canvas, const BitmapFont& font, uint64_t frame);
+// Draws the notice of the latest capture (empty: the capture worked, nothing to say), one line of
+// text per line of the notice, centred on the canvas in white on a black band, while frame
+// (counting from 0) is below CAPTURE_NOTICE_FRAMES.
+void drawCaptureNotice(Canvas canvas, const std::string& notice, const BitmapFont& font, uint64_t frame);
 
 }  // namespace mw

@@ -2,13 +2,16 @@
 #include "app/files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <new>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -139,6 +142,68 @@ bool writeAll(int fd, iovec* pieces, size_t count) {
   return true;
 }
 
+// Whether a replacing write may start: a path is named (else errno ENOENT), and a write past the
+// file-size limit fails with EFBIG instead of ending the program.
+bool mayWrite(const std::string& path) {
+  static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
+  (void)sizeSignalIgnored;
+  if (path.empty()) errno = ENOENT;  // no folder for it
+  return !path.empty();
+}
+
+// The folder a path is written and read through: the one the caller holds open, or the path's
+// parent opened now.
+struct Place {
+  int folder = -1;
+  bool opened = false;
+  std::string name;
+  Place(const Place&) = delete;
+  Place(const std::string& path, int heldFolder) {
+    const size_t slash = path.rfind('/');
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return;  // no file named: no folder either
+    if (heldFolder >= 0) {
+      folder = heldFolder;
+      return;
+    }
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    opened = folder >= 0;
+  }
+  ~Place() {
+    if (opened) ::close(folder);
+  }
+};
+
+// A new file "NAME.XXXXXX" in the folder, owner-only, made exclusively (a link or file planted
+// under that name is never opened); its name in `temporary`.
+int createTemporary(int folder, const std::string& name, std::string& temporary) {
+  static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(now.tv_sec) << 20) ^
+                 (static_cast<uint64_t>(::getpid()) << 40);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = name + ".";
+    mix = mix * 6364136223846793005ull + 1442695040888963407ull;  // not rand(): that sequence is the world's
+    for (int i = 0; i < 6; ++i) temporary += letters[(mix >> (16 + 6 * i)) % 62];
+    const int fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// A temporary of our own naming, "NAME." and six letters or digits.
+bool isOurTemporary(const char* entry, const std::string& name) {
+  if (std::strncmp(entry, name.c_str(), name.size()) != 0 || entry[name.size()] != '.') return false;
+  const char* tail = entry + name.size() + 1;
+  if (std::strlen(tail) != 6) return false;
+  for (const char* c = tail; *c != '\0'; ++c) {
+    if (!std::isalnum(static_cast<unsigned char>(*c))) return false;
+  }
+  return true;
+}
+
 // The permissions a new shared file gets: 0666 less the process's umask, read once.
 mode_t sharedMode() {
   static const mode_t mode = [] {
@@ -158,13 +223,7 @@ bool writePieces(int fd, const WritePiece* pieces, size_t count) {
 }
 
 bool writeFileReplacing(const std::string& path, const WritePiece* pieces, size_t count, bool shared) {
-  // A write past the file-size limit then fails with EFBIG instead of ending the program.
-  static const bool sizeSignalIgnored = (std::signal(SIGXFSZ, SIG_IGN), true);
-  (void)sizeSignalIgnored;
-  if (path.empty()) {  // no folder for it
-    errno = ENOENT;
-    return false;
-  }
+  if (!mayWrite(path)) return false;
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -198,6 +257,76 @@ bool writeNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   errno = error;
   return false;
 }
+
+void removeStrayTemporaries(const std::string& path, int heldFolder) {
+  Place place(path, heldFolder);
+  if (place.folder < 0) return;
+  const int listed = ::openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* folder = listed >= 0 ? ::fdopendir(listed) : nullptr;
+  if (folder == nullptr) {
+    if (listed >= 0) ::close(listed);
+    return;
+  }
+  const time_t before = std::time(nullptr) - 60;
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!isOurTemporary(entry->d_name, place.name)) continue;
+    struct stat info {};
+    if (::fstatat(place.folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+        info.st_uid == ::geteuid() && info.st_mtime < before) {
+      ::unlinkat(place.folder, entry->d_name, 0);
+    }
+  }
+  ::closedir(folder);
+}
+
+bool replaceFileInFolder(const std::string& path, int heldFolder, const WritePiece* pieces, size_t count) {
+  if (!mayWrite(path)) return false;
+  Place place(path, heldFolder);
+  if (place.folder < 0) return false;
+  std::string temporary;
+  const int fd = createTemporary(place.folder, place.name, temporary);
+  if (fd < 0) return false;
+  bool ok = writePieces(fd, pieces, count);
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::renameat(place.folder, temporary.c_str(), place.folder, place.name.c_str()) == 0;
+  if (!ok) {
+    const int error = errno;
+    ::unlinkat(place.folder, temporary.c_str(), 0);
+    errno = error;
+  }
+  return ok;
+}
+
+std::vector<uint8_t> readOwnFile(const std::string& path, int heldFolder, uint64_t limit) {
+  Place place(path, heldFolder);
+  const int fd = place.folder < 0 ? -1
+                                  : ::openat(place.folder, place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  std::vector<uint8_t> bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+    if (static_cast<uint64_t>(st.st_size) <= limit) {
+      try {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < bytes.size()) {
+          const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+          if (n < 0 && errno == EINTR) continue;
+          if (n <= 0) break;
+          got += static_cast<size_t>(n);
+        }
+        bytes.resize(got);
+      } catch (const std::bad_alloc&) {
+        bytes.clear();
+      }
+    }
+  } else {
+    std::fprintf(stderr, "Mirthwick: %s is not a plain file of yours; it is not read\n", path.c_str());
+  }
+  ::close(fd);
+  return bytes;
+}
+
 
 #else
 
@@ -239,6 +368,14 @@ bool writeNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   errno = EIO;
   return false;
 }
+
+// No folder is held open on Windows: the replacing write above (owner-only, renamed over the old
+// file) and the plain reader serve.
+bool replaceFileInFolder(const std::string& path, int, const WritePiece* pieces, size_t count) {
+  return writeFileReplacing(path, pieces, count);
+}
+std::vector<uint8_t> readOwnFile(const std::string& path, int, uint64_t limit) { return readFileBytes(path, limit); }
+void removeStrayTemporaries(const std::string&, int) {}
 
 #endif
 

@@ -1,4 +1,4 @@
-// Whole-file reading and writing.
+// Whole-file reading and writing, safe in shared folders.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -49,6 +49,20 @@ bool writePieces(int fd, const WritePiece* pieces, size_t count);
 // umask allows). False, with errno set, path untouched and no temporary left, when it cannot be
 // written whole.
 bool writeFileReplacing(const std::string& path, const WritePiece* pieces, size_t count, bool shared = false);
+
+// writeFileReplacing for a file in a folder that may be shared or hostile, all through the
+// folder's descriptor: heldFolder, one the caller holds open for path's folder, or -1 to open
+// path's parent now. The temporary, "NAME." and six letters or digits, is owner-only; a rename
+// replaces a link at path rather than following it.
+bool replaceFileInFolder(const std::string& path, int heldFolder, const WritePiece* pieces, size_t count);
+// The bytes of path (through heldFolder as above) when it is a regular file of this user's, not a
+// link, of at most limit bytes; empty otherwise (saying so on standard error for a file of
+// another kind or another user's).
+std::vector<uint8_t> readOwnFile(const std::string& path, int heldFolder, uint64_t limit);
+// Removes the temporaries of path that a program killed while writing left behind: plain files of
+// this user's of replaceFileInFolder's naming, untouched for a minute, so that none still being
+// written is taken.
+void removeStrayTemporaries(const std::string& path, int heldFolder);
 
 // The same for a file that must be new: the name is first taken exclusively (false with errno
 // EEXIST when anything, even a dangling link, is there), then filled as above; on failure the

@@ -2,32 +2,23 @@
 #include "app/message_loop.h"
 
 #include "app/platform.h"
+#include "app/session.h"
 
 namespace mw {
 
-namespace {
-bool quitPosted = false;
-int quitExitCode = 0;
-}  // namespace
-
-void postQuitMessage(int exitCode) {
-  quitPosted = true;
-  quitExitCode = exitCode;
+void postQuitMessage(QuitState& quit, int exitCode) {
+  quit.posted = true;
+  quit.exitCode = exitCode;
 }
 
-bool peekMessage(Platform& platform, WindowMessage& out) {
+bool peekMessage(Platform& platform, QuitState& quit, WindowMessage& out) {
   if (platform.peekMessage(out)) return true;
-  if (quitPosted) {
-    quitPosted = false;
-    out = WindowMessage{WM_QUIT, static_cast<uint32_t>(quitExitCode), 0};
+  if (quit.posted) {
+    quit.posted = false;
+    out = WindowMessage{WM_QUIT, static_cast<uint32_t>(quit.exitCode), 0};
     return true;
   }
   return false;
-}
-
-void resetQuitState() {
-  quitPosted = false;
-  quitExitCode = 0;
 }
 
 }  // namespace mw

@@ -62,8 +62,6 @@ class Platform {
   virtual void stopSound(int slot) = 0;
   // When the desktop capture fails: show an error message box.
   virtual void showError(const char* text, const char* caption) = 0;
-  // Where the program waits on purpose.
-  virtual void sleepMs(int milliseconds) = 0;
   // On F12: the folder the user keeps pictures in (UTF-8); empty when there is none.
   virtual std::string picturesFolder() { return {}; }
 };

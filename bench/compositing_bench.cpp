@@ -12,7 +12,6 @@
 #include <random>
 #include <vector>
 
-#include "app/screen.h"
 #include "gfx/blend_rows.h"
 #include "gfx/compositing.h"
 #include "gfx/compositing_reference.h"
@@ -136,11 +135,7 @@ struct Scene {
   std::vector<Placement> scorchAt = placements(SCORCHES, 18, 3);
   std::vector<uint32_t> frame = std::vector<uint32_t>(static_cast<size_t>(WIDTH) * HEIGHT, 0u);
   Canvas canvas() { return Canvas{frame.data(), WIDTH, HEIGHT}; }
-
-  Scene() {
-    screenWidth = WIDTH;
-    screenHeight = HEIGHT;
-  }
+  ScreenSize screen{WIDTH, HEIGHT};
 };
 
 Scene& scene() {
@@ -267,9 +262,9 @@ void StampCrack(benchmark::State& state) {
   int k = 0;
   for (auto _ : state) {
     if constexpr (FAST) {
-      stampOriented(800, 400, s.crack, s.desktop, k);
+      stampOriented(800, 400, s.crack, s.desktop, s.screen, k);
     } else {
-      reference::stampOriented(800, 400, s.crack, s.desktop, k);
+      reference::stampOriented(800, 400, s.crack, s.desktop, s.screen, k);
     }
     k = (k + 1) % 8;  // every orientation in turn
     benchmark::ClobberMemory();
@@ -306,9 +301,10 @@ void SoldiersFacing(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < 50; ++i) {
       if constexpr (FAST) {
-        stampImageFacing(s.soldierAt[i].x, s.soldierAt[i].y, s.soldierSprite, s.desktop, static_cast<uint8_t>(i & 1));
+        stampImageFacing(s.soldierAt[i].x, s.soldierAt[i].y, s.soldierSprite, s.desktop, s.screen,
+                         static_cast<uint8_t>(i & 1));
       } else {
-        reference::stampImageFacing(s.soldierAt[i].x, s.soldierAt[i].y, s.soldierSprite, s.desktop,
+        reference::stampImageFacing(s.soldierAt[i].x, s.soldierAt[i].y, s.soldierSprite, s.desktop, s.screen,
                                     static_cast<uint8_t>(i & 1));
       }
     }

@@ -30,7 +30,6 @@
 #include "app/application.h"
 #include "app/input.h"
 #include "app/paths.h"
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "platform/headless/headless_platform.h"
@@ -127,16 +126,18 @@ struct Program {
         fillFires(w.random, w.blueFires, FIRE_CAPACITY, width, height);
         break;
     }
-    MouseState.x = width / 2;
-    MouseState.y = height / 2;
+    Mouse& mouse = app->session().mouse;
+    mouse.x = width / 2;
+    mouse.y = height / 2;
     for (int i = 0; i < WARM_UP; ++i) step();
   }
   ~Program() { app->finish(); }
 
   void step() {
     if (scene == Light) {  // the mouse moves every frame
-      MouseState.x = (MouseState.x + 7) % screenWidth;
-      MouseState.y = (MouseState.y + 3) % screenHeight;
+      Session& session = app->session();
+      session.mouse.x = (session.mouse.x + 7) % session.screen.width;
+      session.mouse.y = (session.mouse.y + 3) % session.screen.height;
     }
     frameStep(app->world());
     ++frame;

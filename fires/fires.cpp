@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
 #include "gfx/images.h"
@@ -17,9 +16,9 @@ namespace {
 
 constexpr HitBox FIRE_HIT_BOX = {8, 8, 8, 0};
 
-bool offScreen(const Fire& fire) {
-  return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screenWidth) ||
-         fire.y > static_cast<float>(screenHeight);
+bool offScreen(const Fire& fire, ScreenSize screen) {
+  return fire.x < -90.0f || fire.y < -90.0f || fire.x > static_cast<float>(screen.width) ||
+         fire.y > static_cast<float>(screen.height);
 }
 
 // Takes fire i out: later fires move down one slot, each slot keeping its sheet and frame tick.
@@ -52,12 +51,12 @@ void moveFire(World& world, FireArray& fires, int32_t i, const SoldierBounds bou
   fire.scorchTick = fire.scorchTick + 1;
   const Strike burn{pixelOf(fire.x + 90.0f), pixelOf(fire.y + 50.0f), FIRE_HIT_BOX, HitSource::Fire};
   if (fire.scorchTick == SCORCH_STEPS) {
-    stampOriented(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop,
+    stampOriented(pixelOf(fire.x + 75.0f), pixelOf(fire.y + 54.0f), world.scorchImage, world.desktop, world.session->screen,
                   world.random.next() % 8);
     fire.scorchTick = 0;
   }
   killInHitBox(world, burn, bounds);
-  if (fire.age == FIRE_MAX_AGE || offScreen(fire)) removeFire(fires, i);
+  if (fire.age == FIRE_MAX_AGE || offScreen(fire, world.session->screen)) removeFire(fires, i);
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ class QuietPlatform final : public Platform {
   void playSound(int, int, bool) override {}
   void stopSound(int) override {}
   void showError(const char*, const char*) override {}
-  void sleepMs(int) override {}
 
  private:
   volatile uint32_t checksum_ = 0;

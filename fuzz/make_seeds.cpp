@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
   // Extreme declared sizes: pictures of the largest side and past it, a sheet of 2^31 rows, a sound
   // of 4 GB, and PNG bombs of 16384 x 16384 and 32768 x 16384 pixels.
-  const std::vector<uint8_t> small = mw::snapshotHeader(16, 12);
+  const std::vector<uint8_t> small = mw::bmpHeader(16, 12);
   std::vector<uint8_t> smallFile = small;
   smallFile.resize(small.size() + 16 * 12 * 4, 0x55);
   save(snapshots, "declares-16384x16384.bmp", declaring(smallFile, 18, 16384, 22, 16384));

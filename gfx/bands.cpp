@@ -167,7 +167,7 @@ void drawDeferredBand(const void* what, int32_t top, int32_t bottom) {
   const int32_t to = bottom == deferred.height ? INT32_MAX : bottom;
   for (const DeferredStamp& s : deferred.stamps) {
     if (s.bottom <= from || s.top >= to) continue;
-    stampOrientedRows(s.x, s.y, *s.source, *s.target, s.k, from, to, false);
+    stampOrientedRows(s.x, s.y, *s.source, *s.target, s.screen, s.k, from, to, false);
   }
 }
 
@@ -219,15 +219,15 @@ bool deferDraw(const Canvas& canvas, const DeferredDraw& draw) {
   return true;
 }
 
-bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, int32_t k) {
+bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int32_t k) {
   DeferredDrawing* deferred = target.damage.deferred;
   if (deferred == nullptr || !deferred->active) return false;
   if (deferred->stamps.size() == deferred->stamps.capacity()) drawDeferred(*deferred);
   // Its damage now; its rows, a square's side at most in any orientation, band by band later.
-  stampOrientedRows(x, y, source, target, k, 0, 0, true);
+  stampOrientedRows(x, y, source, target, screen, k, 0, 0, true);
   const int64_t side = std::max(source.width, source.height);
-  deferred->stamps.push_back(DeferredStamp{&source, &target, x, y, k, y, static_cast<int32_t>(std::min<int64_t>(
-                                                                                 int64_t{y} + side, INT32_MAX))});
+  const int32_t bottom = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + side, INT32_MAX));
+  deferred->stamps.push_back(DeferredStamp{&source, &target, screen, x, y, k, y, bottom});
   return true;
 }
 

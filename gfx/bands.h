@@ -32,11 +32,12 @@ struct DeferredDraw {
   bool opaque = false;          // the frame was known to be opaque when it was asked for
 };
 
-// A stamp put off: stampOriented(x, y, *source, *target, k), which changes at most the target rows
+// A stamp put off: stampOriented(x, y, *source, *target, screen, k), which changes at most the target rows
 // top <= row < bottom. The target's rows are the frame's: a band stamps the rows it covers.
 struct DeferredStamp {
   const Image* source = nullptr;
   Image* target = nullptr;
+  ScreenSize screen;
   int32_t x = 0;
   int32_t y = 0;
   int32_t k = 0;
@@ -69,7 +70,7 @@ inline void drawDeferredFirst(const Canvas& canvas) {
 // Puts a draw off when the canvas defers its drawing; false when it draws at once.
 bool deferDraw(const Canvas& canvas, const DeferredDraw& draw);
 // Puts a stamp into target off while target's drawing is deferred; false when it is stamped at once.
-bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, int32_t k);
+bool deferStamp(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int32_t k);
 
 // 2 when bands are shared with the helper (the default when the processor has more than one
 // core), else 1. Tests and benchmarks set it to compare; returns the setting now in use.

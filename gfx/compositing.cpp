@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstddef>
 
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "gfx/damage.h"
@@ -187,14 +186,14 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
   noteDrawn(canvas, x + s.c0, y + s.r0, x + s.c1, y + s.r1);
 }
 
-void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k) {
   if (!drawable(source) || !drawable(target)) return;
-  if (deferStamp(x, y, source, target, k)) return;
-  stampOrientedRows(x, y, source, target, k, INT32_MIN, INT32_MAX, true);
+  if (deferStamp(x, y, source, target, screen, k)) return;
+  stampOrientedRows(x, y, source, target, screen, k, INT32_MIN, INT32_MAX, true);
 }
 
-void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, int k, int32_t top, int32_t bottom,
-                       bool markDamage) {
+void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k,
+                       int32_t top, int32_t bottom, bool markDamage) {
   if (!drawable(source) || !drawable(target)) return;
   k &= 7;
   const int64_t w = source.width;
@@ -204,9 +203,8 @@ void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target,
   const int64_t columns = across ? h : w;
   const int64_t rows = across ? w : h;
   // Rule B: the screen's limits with exclusive lower ones, and the target's own edge as well.
-  const Span screen = onArea(x, y, columns, rows, screenWidth, screenHeight);
-  Span s{screen.c0 + 1, std::min(screen.c1, int64_t{target.width} - x), screen.r0 + 1,
-         std::min(screen.r1, int64_t{target.height} - y)};
+  const Span on = onArea(x, y, columns, rows, screen.width, screen.height);
+  Span s{on.c0 + 1, std::min(on.c1, int64_t{target.width} - x), on.r0 + 1, std::min(on.r1, int64_t{target.height} - y)};
   if (s.empty()) return;
   if (markDamage && target.damage.grid) target.damage.grid->mark(x + s.c0, y + s.r0, x + s.c1, y + s.r1);
   s.r0 = std::max<int64_t>(s.r0, int64_t{top} - y);
@@ -245,10 +243,12 @@ void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target,
   }
 }
 
-void stampImage(int32_t x, int32_t y, const Image& source, Image& target) { stampOriented(x, y, source, target, 0); }
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen) {
+  stampOriented(x, y, source, target, screen, 0);
+}
 
-void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing) {
-  stampOriented(x, y, source, target, facing == 1 ? 0 : 1);
+void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, uint8_t facing) {
+  stampOriented(x, y, source, target, screen, facing == 1 ? 0 : 1);
 }
 
 void copyBackground(Canvas canvas, const Image& desktop) {

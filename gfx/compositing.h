@@ -42,21 +42,21 @@ void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
 
 // Stamps blend a picture into a lasting target image. The source's row 0 and column 0, and the first
-// visible row or column at a cut-off left or top edge, are never drawn. Clipped to the screen and to
-// the target.
-void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
+// visible row or column at a cut-off left or top edge, are never drawn. Clipped to the screen (of
+// the size given) and to the target.
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen);
 // As stampImage; mirrored left to right unless facing is 1 (target column c shows source column w - c).
-void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
+void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, uint8_t facing);
 // As stampImage in orientation k (0 to 7): 0 as stored, 1 mirrored left to right, 2 about the main
 // diagonal, 3 a quarter turn anticlockwise, 4 about the other diagonal, 5 a half turn, 6 mirrored
 // top to bottom, 7 a quarter turn clockwise. Callers draw k at random (the world's generator, % 8)
 // whether or not anything shows. For square sources; a non-square one is kept inside its bounds
 // by turned orientations covering h columns and w rows.
-void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k);
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k);
 // stampOriented at once, whatever waits: only the target rows top <= row < bottom are blended, and
 // the target's damage (the whole stamp's) is recorded only when markDamage is set.
-void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, int k, int32_t top, int32_t bottom,
-                       bool markDamage);
+void stampOrientedRows(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k,
+                       int32_t top, int32_t bottom, bool markDamage);
 
 // The frame's background: the desktop picture where it covers the canvas, except pixels equal to
 // its key, and 0 everywhere else.

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/screen.h"
 #include "gfx/compositing.h"
 
 namespace mw::reference {
@@ -63,7 +62,7 @@ void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32
   }
 }
 
-void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k) {
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k) {
   if (!drawable(source) || !drawable(target)) return;
   k &= 7;
   const int64_t w = source.width;
@@ -73,7 +72,7 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
   const bool across = k == 2 || k == 3 || k == 4 || k == 7;
   const int64_t columns = across ? h : w;
   const int64_t rows = across ? w : h;
-  const Limits s = ruleA(x, y, columns, rows, screenWidth, screenHeight);
+  const Limits s = ruleA(x, y, columns, rows, screen.width, screen.height);
   for (int64_t r = 0; r < rows; ++r) {
     for (int64_t c = 0; c < columns; ++c) {
       if (!(s.cL < c && c < s.cH && s.rL < r && r < s.rH)) continue;
@@ -97,12 +96,12 @@ void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int
   }
 }
 
-void stampImage(int32_t x, int32_t y, const Image& source, Image& target) {
-  reference::stampOriented(x, y, source, target, 0);
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen) {
+  reference::stampOriented(x, y, source, target, screen, 0);
 }
 
-void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing) {
-  reference::stampOriented(x, y, source, target, facing == 1 ? 0 : 1);
+void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, uint8_t facing) {
+  reference::stampOriented(x, y, source, target, screen, facing == 1 ? 0 : 1);
 }
 
 void copyBackground(Canvas canvas, const Image& desktop) {

@@ -10,10 +10,10 @@ namespace mw::reference {
 void blitKeyed(Canvas canvas, int32_t x, int32_t y, const Image& image);
 void blendImage(Canvas canvas, int32_t x, int32_t y, const Image& image);
 void drawToolPicture(Canvas canvas, const ToolPicture& picture, int32_t x, int32_t y);
-void stampImage(int32_t x, int32_t y, const Image& source, Image& target);
-void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, uint8_t facing);
+void stampImage(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen);
+void stampImageFacing(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, uint8_t facing);
 // Stamps in orientation k (0 to 7).
-void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, int k);
+void stampOriented(int32_t x, int32_t y, const Image& source, Image& target, ScreenSize screen, int k);
 // The frame step's background: clear the canvas to 0, then copy the desktop picture's pixels that
 // fall on it, except those equal to its key.
 void copyBackground(Canvas canvas, const Image& desktop);

@@ -64,6 +64,12 @@ struct ToolPicture {
   std::vector<uint32_t> pixels;
 };
 
+// The screen's size in pixels: the frame's size, and the limits stamps are clipped to.
+struct ScreenSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
 // A pixel target of the screen's size: the frame buffer while a frame is drawn.
 struct Canvas {
   uint32_t* pixels = nullptr;

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "app/platform.h"
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/compositing.h"
 
@@ -32,8 +31,9 @@ void preferLargePages(std::vector<uint32_t>& buffer, std::size_t pixels) {
 }
 
 void allocateFrameBuffer(Presenter& presenter) {
-  const std::size_t pixels = static_cast<std::size_t>(screenWidth > 0 ? screenWidth : 0) *
-                        static_cast<std::size_t>(screenHeight > 0 ? screenHeight : 0);
+  const ScreenSize screen = presenter.screen;
+  const std::size_t pixels = static_cast<std::size_t>(screen.width > 0 ? screen.width : 0) *
+                             static_cast<std::size_t>(screen.height > 0 ? screen.height : 0);
   preferLargePages(presenter.frameBuffer, pixels);
   presenter.frameBuffer.assign(pixels, 0);
   presenter.rebuildAll = true;
@@ -43,10 +43,11 @@ void allocateFrameBuffer(Presenter& presenter) {
 
 // Sizes the grids and the shown copy to the screen when it changed; true when they were resized.
 bool fitToScreen(Presenter& p) {
-  if (p.drawn.width() == screenWidth && p.drawn.height() == screenHeight &&
+  const ScreenSize screen = p.screen;
+  if (p.drawn.width() == screen.width && p.drawn.height() == screen.height &&
       p.shown.size() == p.frameBuffer.size())
     return false;
-  for (DamageGrid* grid : {&p.drawn, &p.lastDrawn, &p.stamped, &p.rebuilt}) grid->resize(screenWidth, screenHeight);
+  for (DamageGrid* grid : {&p.drawn, &p.lastDrawn, &p.stamped, &p.rebuilt}) grid->resize(screen.width, screen.height);
   p.shown.assign(p.frameBuffer.size(), 0);
   p.shownValid = false;
   p.rebuildAll = true;
@@ -64,7 +65,7 @@ bool mostOf(const DamageGrid& grid) {
 // The rows y0 <= y < y1 of columns x0 <= x < x1 that differ between the frame and the shown copy
 // are copied into it; returns the first and one past the last differing row (equal when none).
 std::pair<int32_t, int32_t> takeChangedRows(Presenter& p, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  const size_t width = static_cast<size_t>(screenWidth);
+  const size_t width = static_cast<size_t>(p.screen.width);
   const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
   const auto differs = [&](int32_t y) {
     const size_t at = static_cast<size_t>(y) * width + static_cast<size_t>(x0);
@@ -98,14 +99,14 @@ void copyBackgroundBand(const DeferredDraw& d, const Canvas& band, int32_t top) 
 
 // Whether the desktop covers the screen and every pixel of it there has alpha 255 (the key's alpha
 // is not 255, so a pixel holding it counts as not opaque).
-bool coversOpaque(const Image& desktop) {
-  if (desktop.width < screenWidth || desktop.height < screenHeight ||
+bool coversOpaque(const Image& desktop, ScreenSize screen) {
+  if (desktop.width < screen.width || desktop.height < screen.height ||
       desktop.pixels.size() < static_cast<size_t>(desktop.width) * static_cast<size_t>(desktop.height))
     return false;
-  for (int32_t y = 0; y < screenHeight; ++y) {
+  for (int32_t y = 0; y < screen.height; ++y) {
     const uint32_t* row = desktop.pixels.data() + static_cast<size_t>(y) * desktop.width;
     uint32_t all = 0xFFFFFFFFu;
-    for (int32_t x = 0; x < screenWidth; ++x) all &= row[x];
+    for (int32_t x = 0; x < screen.width; ++x) all &= row[x];
     if ((all >> 24) != 0xFF) return false;
   }
   return true;
@@ -113,8 +114,9 @@ bool coversOpaque(const Image& desktop) {
 
 }  // namespace
 
-void createPresenter(Presenter& presenter, Platform& platform) {
+void createPresenter(Presenter& presenter, Platform& platform, ScreenSize screen) {
   presenter.platform = &platform;
+  presenter.screen = screen;
   presenter.windowed = false;
   allocateFrameBuffer(presenter);
   platform.setPresentation(false);
@@ -146,7 +148,7 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
   }
   // Stamps write opaque pixels only; a picture changed as a whole (a reload) is looked at again.
   if (rescan || p.stamped.count() == static_cast<int64_t>(p.stamped.columns()) * p.stamped.rows())
-    p.desktopOpaque = coversOpaque(desktop);
+    p.desktopOpaque = coversOpaque(desktop, p.screen);
   p.rebuilt.clear();
   if (!full && !p.rebuildAll) {
     // What the last frame drew over the background, and what changed in the picture under it.
@@ -183,7 +185,7 @@ void present(Presenter& presenter, bool full) {
   finishDeferred(p.deferred);
   if (p.platform == nullptr || p.frameBuffer.empty()) return;
   if (full || p.shown.size() != p.frameBuffer.size()) {
-    p.platform->present(p.frameBuffer.data(), screenWidth, screenHeight);
+    p.platform->present(p.frameBuffer.data(), p.screen.width, p.screen.height);
     p.pixelsHandedOver += p.frameBuffer.size();
     // The shown copy was not kept: the next tracked frame starts from scratch.
     p.shownValid = false;
@@ -195,7 +197,7 @@ void present(Presenter& presenter, bool full) {
     // saves, so the whole frame is handed over and the shown copy is dropped.
     const bool mostly = mostOf(p.rebuilt);
     if (mostly || !p.shownValid) {
-      p.changed.push_back(PresentRect{0, 0, screenWidth, screenHeight});
+      p.changed.push_back(PresentRect{0, 0, p.screen.width, p.screen.height});
       if (!mostly) p.shown = p.frameBuffer;  // same size: no allocation
       p.shownValid = !mostly;
     } else {
@@ -216,7 +218,7 @@ void present(Presenter& presenter, bool full) {
       });
     }
     for (const PresentRect& r : p.changed) p.pixelsHandedOver += static_cast<uint64_t>(r.width) * r.height;
-    p.platform->presentRegions(p.frameBuffer.data(), screenWidth, screenHeight, p.changed.data(),
+    p.platform->presentRegions(p.frameBuffer.data(), p.screen.width, p.screen.height, p.changed.data(),
                                static_cast<int>(p.changed.size()));
   }
   // The finished frame stays in the buffer until the next background stage.
@@ -236,7 +238,7 @@ Canvas frameCanvas(Presenter& presenter) {
   if (presenter.frameBuffer.empty()) return Canvas{};
   // After the background stage the frame buffer holds the desktop picture wherever it covers the
   // screen; the drawing routines keep it opaque unless they say otherwise.
-  return Canvas{presenter.frameBuffer.data(), screenWidth, screenHeight, &presenter.drawn,
+  return Canvas{presenter.frameBuffer.data(), presenter.screen.width, presenter.screen.height, &presenter.drawn,
                 presenter.backgroundOpaque && !presenter.drawn.translucent(),
                 presenter.deferred.active ? &presenter.deferred : nullptr};
 }

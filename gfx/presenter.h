@@ -16,7 +16,8 @@ namespace mw {
 struct Presenter {
   Platform* platform = nullptr;
   bool windowed = false;              // false: full-screen
-  std::vector<uint32_t> frameBuffer;  // screenWidth x screenHeight, replaced at every rebuild
+  ScreenSize screen;                  // the frame's size: the screen's
+  std::vector<uint32_t> frameBuffer;  // screen.width x screen.height, replaced at every rebuild
 
   DamageGrid drawn;      // drawn into the frame buffer since this frame's background
   DamageGrid lastDrawn;  // drawn into it during the last frame
@@ -36,7 +37,7 @@ struct Presenter {
 };
 
 // Builds the full-screen presentation and a frame buffer of the screen's size.
-void createPresenter(Presenter& presenter, Platform& platform);
+void createPresenter(Presenter& presenter, Platform& platform, ScreenSize screen);
 // Switches between full-screen and windowed and rebuilds the frame buffer.
 void togglePresentation(Presenter& presenter);
 // The background stage: the frame buffer becomes the desktop picture (0 where the picture does not

@@ -2,7 +2,6 @@
 #include "sim/dump.h"
 
 #include "app/input.h"
-#include "app/screen.h"
 #include "sim/simulator.h"
 #include "world/world.h"
 
@@ -124,16 +123,18 @@ Json dumpState(Simulator& simulator) {
   Json j;
   j["frame"] = world.frameNumber;
   j["quit"] = simulator.application().quitTaken();
-  j["screen"] = Json{{"width", screenWidth}, {"height", screenHeight}};
+  const Session& session = simulator.application().session();
+  j["screen"] = Json{{"width", session.screen.width}, {"height", session.screen.height}};
   j["desktop"] = Json{{"width", world.desktop.width}, {"height", world.desktop.height}};
-  j["mouse"] = Json{{"x", MouseState.x},
-                    {"y", MouseState.y},
-                    {"left", MouseState.left},
-                    {"right", MouseState.right},
-                    {"captured", MouseState.captured}};
+  const Mouse& mouse = session.mouse;
+  j["mouse"] = Json{{"x", mouse.x},
+                    {"y", mouse.y},
+                    {"left", mouse.left},
+                    {"right", mouse.right},
+                    {"captured", mouse.captured}};
   Json keys = Json::array();
   for (int vk = 0; vk < 256; ++vk) {
-    if (KeyStates[vk]) keys.push_back(vk);
+    if (session.keys[vk]) keys.push_back(vk);
   }
   j["keys"] = keys;
   j["world"] = dumpWorld(world);

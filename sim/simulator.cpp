@@ -12,7 +12,6 @@
 #include "app/files.h"
 #include "app/input.h"
 #include "app/paths.h"
-#include "app/screen.h"
 #include "app/snapshot.h"
 #include "gfx/png_codec.h"
 #include "sim/dump.h"
@@ -233,8 +232,8 @@ void Simulator::runLine(const std::string& rawLine) {
     int width = platform_.frameWidth();
     int height = platform_.frameHeight();
     if (pixels.empty()) {  // nothing presented yet: the screen is black
-      width = screenWidth;
-      height = screenHeight;
+      width = application_->session().screen.width;
+      height = application_->session().screen.height;
       pixels.assign(static_cast<size_t>(width) * height, 0xFF000000u);
     }
     writeOutput(words[1], encodePng(pixels.data(), width, height, true));

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "app/messages.h"
-#include "app/screen.h"
 #include "fires/fires.h"
 #include "sim/simulator.h"
 #include "soldiers/armies.h"
@@ -41,9 +40,9 @@ uint64_t residentKb() {
   return resident * 4;  // pages of 4 KiB
 }
 
-class Session {
+class SoakRun {
  public:
-  Session(const SoakOptions& options, SoakReport& report) : options_(options), report_(report) {
+  SoakRun(const SoakOptions& options, SoakReport& report) : options_(options), report_(report) {
     SimOptions sim;
     sim.screenWidth = options.width;
     sim.screenHeight = options.height;
@@ -51,7 +50,9 @@ class Session {
     sim.dataDirectory = options.dataDirectory;
     simulator_ = std::make_unique<Simulator>(sim);
     choices_.seed(options.seed);
-    // Sounds are counted by the platform, not logged: a log would grow for ever.
+    screenWidth = simulator_->application().session().screen.width;
+    screenHeight = simulator_->application().session().screen.height;
+    // Sounds are not logged: a log would grow for ever.
     simulator_->platform().setSoundLogging(false);
     Soldier& spare = world().green.soldiers[ARMY_SLOTS - 1];
     spareGreen_ = spare;
@@ -362,14 +363,15 @@ class Session {
   Soldier spareGreen_, spareBlue_;
   int32_t mouseX_ = 0, mouseY_ = 0;
   bool left_ = false, right_ = false;
+  int32_t screenWidth = 0, screenHeight = 0;  // the screen the run started with
 };
 
 }  // namespace
 
 SoakReport runSoak(const SoakOptions& options) {
   SoakReport report;
-  Session session(options, report);
-  session.run();
+  SoakRun run(options, report);
+  run.run();
   return report;
 }
 

@@ -53,7 +53,8 @@ void swingAt(World& world, ArmyId side, int32_t index) {
   if (t.health <= 0) {
     t.dead = 1;
     a.hasTarget = 0;
-    stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, t.facing);
+    stampImageFacing(pixelOf(t.x), pixelOf(t.y + 12.0f), enemies.deadImage, world.desktop, world.session->screen,
+                     t.facing);
     playSwordSound(world);
     playSound(world.sounds, SoundSlot::Die, DIE_LEVEL);
   } else if (a.struck == 1) {
@@ -77,7 +78,7 @@ bool underHitPoint(const Strike& strike, const Soldier& s, int32_t inset) {
 void strikeDown(World& world, const Strike& strike, Army& army, const Soldier& s) {
   if (strike.source == HitSource::Hammer) {
     playSound(world.sounds, SoundSlot::Hi, HI_LEVEL);
-    stampImage(strike.x, strike.y - 10, world.bloodStainImage, world.desktop);
+    stampImage(strike.x, strike.y - 10, world.bloodStainImage, world.desktop, world.session->screen);
   } else if (strike.source == HitSource::Rifle) {
     playSound(world.sounds, SoundSlot::Hi, HI_LEVEL);
     const float hy = static_cast<float>(strike.y);
@@ -90,7 +91,7 @@ void strikeDown(World& world, const Strike& strike, Army& army, const Soldier& s
     } else if (hy <= s.y + 25) {
       picture = 1;  // the body
     }
-    stampImageFacing(x, y, army.dyingImages[picture], world.desktop, s.facing);
+    stampImageFacing(x, y, army.dyingImages[picture], world.desktop, world.session->screen, s.facing);
   }
 }
 
@@ -225,7 +226,8 @@ void killInHitBox(World& world, const Strike& strike, const SoldierBounds* bound
       if (!underHitPoint(strike, s, 9)) continue;
       if (strike.source == HitSource::Fire) {
         playSound(world.sounds, SoundSlot::Death, DEATH_LEVEL);
-        stampImageFacing(strike.x - 25, strike.y - 20, world.charredBodyImage, world.desktop, s.facing);
+        stampImageFacing(strike.x - 25, strike.y - 20, world.charredBodyImage, world.desktop, world.session->screen,
+                         s.facing);
       }
       removeSoldier(world, id, j);
     }

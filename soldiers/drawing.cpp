@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "gfx/compositing.h"
@@ -170,8 +169,9 @@ void drawHealthBar(World& world, ArmyId id, int32_t i) {
     colour[2] = healthy;
   }
   // These bounds keep every point of the bar on the screen.
-  if (s.y > 5.0f && s.y < static_cast<float>(screenHeight - 14) && s.x > 2.0f &&
-      s.x < static_cast<float>(screenWidth - 42)) {
+  const ScreenSize screen = world.session->screen;
+  if (s.y > 5.0f && s.y < static_cast<float>(screen.height - 14) && s.x > 2.0f &&
+      s.x < static_cast<float>(screen.width - 42)) {
     const int32_t yb = static_cast<int32_t>(s.y - (id == ArmyId::Green ? 3.0f : 4.0f));
     const int32_t x0 = static_cast<int32_t>(s.x + 2.0f);
     const int32_t x1 = static_cast<int32_t>(s.x + 2.0f + static_cast<float>(s.barLength) / 3.0f);

@@ -2,7 +2,6 @@
 // swings and is drawn.
 #include <cmath>
 
-#include "app/screen.h"
 #include "soldiers/armies.h"
 #include "world/world.h"
 
@@ -75,24 +74,24 @@ int32_t walkFrameTime(const Soldier& s) {
 }
 
 // A wanderer turns back at the edges. The right limit keeps 80 pixels clear, twice the sprite.
-void bounce(Soldier& s) {
+void bounce(Soldier& s, ScreenSize screen) {
   if (s.x < 1.0f) {
     s.x = 1.0f;
     s.vx = -s.vx;
-  } else if (s.x + 80.0f > static_cast<float>(screenWidth - 1)) {
-    s.x = static_cast<float>(screenWidth - 81);
+  } else if (s.x + 80.0f > static_cast<float>(screen.width - 1)) {
+    s.x = static_cast<float>(screen.width - 81);
     s.vx = -s.vx;
   }
   if (s.y < 0.0f) {
     s.y = 0.0f;
     s.vy = -s.vy;
-  } else if (s.y + 40.0f > static_cast<float>(screenHeight - 1)) {
-    s.y = static_cast<float>(screenHeight - 41);
+  } else if (s.y + 40.0f > static_cast<float>(screen.height - 1)) {
+    s.y = static_cast<float>(screen.height - 41);
     s.vy = -s.vy;
   }
 }
 
-void wander(Soldier& s, int32_t i, int32_t reaim, int32_t toggle, RandomGenerator& random) {
+void wander(Soldier& s, int32_t i, int32_t reaim, int32_t toggle, ScreenSize screen, RandomGenerator& random) {
   if (i == toggle) {
     if (s.wandering == 1) {
       s.wandering = 0;
@@ -108,7 +107,7 @@ void wander(Soldier& s, int32_t i, int32_t reaim, int32_t toggle, RandomGenerato
     s.y = s.y + s.vy;
     s.facing = s.vx >= 0.0f ? 1 : 0;
     s.frameTime = walkFrameTime(s);
-    bounce(s);
+    bounce(s, screen);
     advanceAnimation(s);
   }
 }
@@ -159,7 +158,7 @@ void updateArmy(World& world, ArmyId id) {
     // With the menu open or paused, soldiers stand frozen but are still drawn.
     if (world.menuOpen != 1 && world.paused != 1) {
       if (s.hasTarget == 1) pursue(s, w, enemies);
-      if (s.hasTarget == 0) wander(s, i, reaim, toggle, world.random);
+      if (s.hasTarget == 0) wander(s, i, reaim, toggle, world.session->screen, world.random);
       if (s.engaged == 1) swing(s, w);
     }
     drawSoldier(world, id, i);

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "app/message_loop.h"
 #include "app/paths.h"
 #include "app/snapshot.h"
 #include "sim/dump.h"
@@ -89,18 +88,8 @@ class Lockstep {
 
  private:
   void both(const std::string& text) {
-    runOn(*tracked_, trackedQuit_, text);
-    runOn(*full_, fullQuit_, text);
-  }
-
-  // The quit state is the thread's, as it is on Windows: each program gets its own posted quit back
-  // before it runs and hands it in afterwards.
-  static void runOn(Simulator& sim, bool& quitPending, const std::string& text) {
-    if (quitPending) postQuitMessage(0);
-    sim.runLine(text);
-    HeadlessPlatform nothingWaiting{ScreenCapture{}};
-    WindowMessage message{};
-    quitPending = peekMessage(nothingWaiting, message) && message.message == WM_QUIT;
+    tracked_->runLine(text);
+    full_->runLine(text);
   }
 
   bool same() {
@@ -123,7 +112,6 @@ class Lockstep {
 
   std::unique_ptr<Simulator> tracked_, full_;
   uint64_t frames_ = 0;
-  bool trackedQuit_ = false, fullQuit_ = false;
 };
 
 std::vector<std::string> replayScripts() {

@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "app/input.h"
-#include "app/screen.h"
 #include "app/snapshot.h"
 #include "sim/dump.h"
 #include "tests/test_support.h"
@@ -39,7 +38,7 @@ TEST(FrameStep, F11HeldSwitchesPresentationOnceAndHoldsTheKeyLatch) {
   EXPECT_FALSE(w.presenter.windowed);
   EXPECT_EQ(w.keyLatch, 0);
   // The frame buffer was rebuilt at the screen's size.
-  EXPECT_EQ(w.presenter.frameBuffer.size(), static_cast<size_t>(screenWidth) * screenHeight);
+  EXPECT_EQ(w.presenter.frameBuffer.size(), static_cast<size_t>(w.session->screen.width) * w.session->screen.height);
 }
 
 TEST(FrameStep, EnterRestoresOnceUntilEveryActionKeyIsUp) {
@@ -75,7 +74,7 @@ TEST(FrameStep, BackgroundCopiesTheDesktopAndLeavesUncoveredPixelsBlack) {
   w.desktop.pixels.assign(50, 0xFFAABBCCu);
   w.desktop.pixels[12] = TRANSPARENT_KEY;
   w.showStats = 0;
-  MouseState.x = MouseState.y = 5000;  // the hammer follows the mouse, off the screen
+  w.mouse->x = w.mouse->y = 5000;  // the hammer follows the mouse, off the screen
   run.run("step");
   const std::vector<uint32_t>& frame = run.sim->platform().lastFrame();
   ASSERT_EQ(frame.size(), 40u * 30u);
@@ -156,11 +155,12 @@ TEST(Simulator, SameScriptAndSeedGiveTheSameDump) {
 TEST(Simulator, NumbersAreDecimalOrHexNeverOctal) {
   test::SimRun run;
   run.run("move 010 0x14\nkeydown 010\nkeydown 0x20\nstep");
-  EXPECT_EQ(MouseState.x, 10);
-  EXPECT_EQ(MouseState.y, 20);
-  EXPECT_EQ(KeyStates[10], 1);
-  EXPECT_EQ(KeyStates[8], 0);
-  EXPECT_EQ(KeyStates[0x20], 1);
+  const Session& session = run.sim->application().session();
+  EXPECT_EQ(session.mouse.x, 10);
+  EXPECT_EQ(session.mouse.y, 20);
+  EXPECT_EQ(session.keys[10], 1);
+  EXPECT_EQ(session.keys[8], 0);
+  EXPECT_EQ(session.keys[0x20], 1);
   EXPECT_THROW(run.sim->runLine("keydown 0x"), std::runtime_error);
 }
 

@@ -6,7 +6,6 @@
 #include <random>
 #include <vector>
 
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/blend_rows.h"
 #include "gfx/damage.h"
@@ -17,25 +16,14 @@
 namespace mw {
 namespace {
 
-// A screen of the given size with a canvas over its own pixels; restores the screen size after.
-class Screen {
- public:
+// A screen of the given size with a canvas over its own pixels.
+struct Screen {
   Screen(int32_t width, int32_t height, uint32_t fill = 0xFF000000u)
-      : savedWidth_(screenWidth), savedHeight_(screenHeight), pixels(static_cast<size_t>(width) * height, fill) {
-    screenWidth = width;
-    screenHeight = height;
-  }
-  ~Screen() {
-    screenWidth = savedWidth_;
-    screenHeight = savedHeight_;
-  }
-  Canvas canvas() { return Canvas{pixels.data(), screenWidth, screenHeight}; }
-  uint32_t at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * screenWidth + x]; }
+      : size{width, height}, pixels(static_cast<size_t>(width) * height, fill) {}
+  Canvas canvas() { return Canvas{pixels.data(), size.width, size.height}; }
+  uint32_t at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * size.width + x]; }
 
- private:
-  int32_t savedWidth_, savedHeight_;
-
- public:
+  ScreenSize size;
   std::vector<uint32_t> pixels;
 };
 
@@ -57,8 +45,8 @@ Image numbered(int32_t width, int32_t height) {
 
 // Rows and columns [x0, x1) x [y0, y1) of the screen that differ from the fill.
 void expectChangedExactly(const Screen& screen, int32_t x0, int32_t x1, int32_t y0, int32_t y1, uint32_t fill) {
-  for (int32_t y = 0; y < screenHeight; ++y)
-    for (int32_t x = 0; x < screenWidth; ++x) {
+  for (int32_t y = 0; y < screen.size.height; ++y)
+    for (int32_t x = 0; x < screen.size.width; ++x) {
       const bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
       ASSERT_EQ(screen.at(x, y) != fill, inside) << "at (" << x << ", " << y << ")";
     }
@@ -85,12 +73,12 @@ TEST(Compositing, StampNeverDrawsRowZeroColumnZeroOrTheFirstVisibleAtACutEdge) {
   Screen screen(200, 160);
   Image target = solid(200, 160, 0xFF000000u);
   const Image picture = numbered(40, 40);
-  stampImage(100, 100, picture, target);
+  stampImage(100, 100, picture, target, screen.size);
   screen.pixels = target.pixels;
   expectChangedExactly(screen, 101, 140, 101, 140, 0xFF000000u);
 
   Image cut = solid(200, 160, 0xFF000000u);
-  stampImage(-10, 0, picture, cut);
+  stampImage(-10, 0, picture, cut, screen.size);
   screen.pixels = cut.pixels;
   expectChangedExactly(screen, 1, 30, 1, 40, 0xFF000000u);
   EXPECT_EQ(cut.pixels[1 * 200 + 1], picture.pixels[1 * 40 + 11]);  // source column 11 at target column 1
@@ -100,13 +88,13 @@ TEST(Compositing, StampStaysInsideATargetSmallerThanTheScreen) {
   Screen screen(100, 100);
   const Image picture = numbered(40, 40);
   Image empty;  // 0 x 0
-  stampImage(10, 10, picture, empty);
-  for (int k = 0; k < 8; ++k) stampOriented(10, 10, picture, empty, k);
+  stampImage(10, 10, picture, empty, screen.size);
+  for (int k = 0; k < 8; ++k) stampOriented(10, 10, picture, empty, screen.size, k);
   EXPECT_TRUE(empty.pixels.empty());
 
   Image small = solid(30, 20, 0xFF000000u);
-  for (int k = 0; k < 8; ++k) stampOriented(5, 5, picture, small, k);
-  stampImageFacing(5, 5, picture, small, 0);
+  for (int k = 0; k < 8; ++k) stampOriented(5, 5, picture, small, screen.size, k);
+  stampImageFacing(5, 5, picture, small, screen.size, 0);
   // Drawn up to the target's own edge, nothing beyond it (the sanitizers watch the writes).
   EXPECT_NE(small.pixels[19 * 30 + 29], 0xFF000000u);
   EXPECT_EQ(small.pixels[5 * 30 + 5], 0xFF000000u);
@@ -117,8 +105,8 @@ TEST(Compositing, FacingMirrorsSourceColumnWMinusC) {
   const Image picture = numbered(5, 3);
   Image right = solid(100, 100, 0);
   Image left = solid(100, 100, 0);
-  stampImageFacing(10, 20, picture, right, 1);
-  stampImageFacing(10, 20, picture, left, 0);
+  stampImageFacing(10, 20, picture, right, screen.size, 1);
+  stampImageFacing(10, 20, picture, left, screen.size, 0);
   for (int32_t r = 1; r < 3; ++r)
     for (int32_t c = 1; c < 5; ++c) {
       EXPECT_EQ(right.pixels[(20 + r) * 100 + 10 + c], picture.pixels[r * 5 + c]);
@@ -146,7 +134,7 @@ TEST(Compositing, EightOrientationsOfASmallAsymmetricPicture) {
   const Image picture = numbered(4, 4);
   for (int k = 0; k < 8; ++k) {
     Image target = solid(50, 50, 0);
-    stampOriented(7, 9, picture, target, k);
+    stampOriented(7, 9, picture, target, screen.size, k);
     for (int32_t r = 1; r < 4; ++r)
       for (int32_t c = 1; c < 4; ++c) {
         const auto [sc, sr] = orientedSource(k, 4, c, r);
@@ -176,8 +164,8 @@ TEST(Compositing, BlendPixelOffTheScreenDoesNothing) {
 
 std::vector<std::pair<int32_t, int32_t>> linePixels(const Screen& screen, uint32_t fill) {
   std::vector<std::pair<int32_t, int32_t>> points;
-  for (int32_t x = 0; x < screenWidth; ++x)
-    for (int32_t y = 0; y < screenHeight; ++y)
+  for (int32_t x = 0; x < screen.size.width; ++x)
+    for (int32_t y = 0; y < screen.size.height; ++y)
       if (screen.at(x, y) != fill) points.emplace_back(x, y);
   return points;
 }
@@ -299,16 +287,16 @@ TEST_P(FastPaths, StampsEqualTheReference) {
     const auto [x, y] = position(rng, sw, sh, std::max(w, h), std::max(w, h));
     const int kind = static_cast<int>(rng() % 11);
     if (kind < 8) {
-      stampOriented(x, y, picture, fast, kind);
-      reference::stampOriented(x, y, picture, slow, kind);
+      stampOriented(x, y, picture, fast, screen.size, kind);
+      reference::stampOriented(x, y, picture, slow, screen.size, kind);
     } else if (kind < 10) {
       const uint8_t facing = kind == 8 ? 1 : static_cast<uint8_t>(rng() % 2 == 0 ? 0 : 2 + rng() % 250);
-      stampImageFacing(x, y, picture, fast, facing);
-      reference::stampImageFacing(x, y, picture, slow, facing);
+      stampImageFacing(x, y, picture, fast, screen.size, facing);
+      reference::stampImageFacing(x, y, picture, slow, screen.size, facing);
     } else {
       const int k = static_cast<int>(rng() % 8);
-      stampOriented(x, y, picture, fast, k);
-      reference::stampOriented(x, y, picture, slow, k);
+      stampOriented(x, y, picture, fast, screen.size, k);
+      reference::stampOriented(x, y, picture, slow, screen.size, k);
     }
     ASSERT_EQ(fast.pixels, slow.pixels) << "round " << round << " kind " << kind << ": " << w << "x" << h << " at "
                                         << x << "," << y << " into " << tw << "x" << th << " on " << sw << "x" << sh;
@@ -430,8 +418,8 @@ TEST_P(FastPaths, DeferredDrawingEqualsDrawingAtOnce) {
         case 0: {
           const int k = static_cast<int>(rng() % 8);
           const std::vector<uint32_t> before = stamped.pixels;
-          stampOriented(x % 40, y % 40, picture, stamped, k);
-          stampOriented(x % 40, y % 40, picture, stampedAtOnce, k);
+          stampOriented(x % 40, y % 40, picture, stamped, later.size, k);
+          stampOriented(x % 40, y % 40, picture, stampedAtOnce, later.size, k);
           ASSERT_EQ(stamped.pixels, before) << "a stamp waits for the draws";
           break;
         }

@@ -13,6 +13,7 @@
 
 #include "app/capture_notice.h"
 #include "app/paths.h"
+#include "app/session.h"
 #include "app/snapshot.h"
 #include "platform/headless/headless_platform.h"
 #include "sim/simulator.h"
@@ -106,17 +107,16 @@ TEST_F(ProgramFiles, TheSnapshotGoesThroughTheFolderOpenedAtStart) {
   fs::rename(runtime + "/mirthwick", runtime + "/moved");
   fs::create_directory_symlink(root.path() + "/elsewhere", runtime + "/mirthwick");
   HeadlessPlatform platform(syntheticDesktop(8, 6));
-  resetSnapshotState();
-  captureDesktop(platform);
+  Session session;
+  captureDesktop(session, platform);
   EXPECT_TRUE(fs::is_regular_file(runtime + "/moved/1.bmp"));
   EXPECT_TRUE(fs::is_empty(root.path() + "/elsewhere"));
   Image desktop;
-  loadSnapshot(desktop);  // start-up's
+  loadSnapshot(session.capture, desktop);  // start-up's
   testing::internal::CaptureStderr();
-  loadSnapshot(desktop);  // Enter: read back through the folder
+  loadSnapshot(session.capture, desktop);  // Enter: read back through the folder
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(desktop.width, 8);
-  resetSnapshotState();
 }
 
 // Another user's runtime folder (what su keeps for root) is refused, and the message does not ask
@@ -150,17 +150,16 @@ TEST_F(ProgramFiles, AFailedWriteBesideTheProgramFallsBackToTheRuntimeFolder) {
   ASSERT_EQ(snapshotPath(), bin + "Files/Img/1.bmp");
   fs::remove_all(bin + "Files/Img");  // the held folder now takes no file, as a full disk would not
   HeadlessPlatform platform(syntheticDesktop(8, 6));
-  resetSnapshotState();
+  Session session;
   testing::internal::CaptureStderr();
-  captureDesktop(platform);
+  captureDesktop(session, platform);
   Image desktop;
-  loadSnapshot(desktop);
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(snapshotPath(), runtime + "/mirthwick/1.bmp");
   EXPECT_TRUE(fs::is_regular_file(runtime + "/mirthwick/1.bmp"));
   EXPECT_EQ(desktop.width, 8);
-  resetSnapshotState();
 }
 
 TEST_F(ProgramFiles, ReadOnlyProgramFolderSendsTheSnapshotToTheRuntimeFolder) {
@@ -184,8 +183,7 @@ TEST(CaptureNotice, DrawnCentredWhiteOnBlackOverTheFirstFramesOnly) {
   std::vector<uint32_t> pixels;
   const auto draw = [&](const std::string& text, uint64_t frame) {
     pixels.assign(static_cast<size_t>(w) * h, backdrop);
-    setCaptureNotice(text);
-    drawCaptureNotice(Canvas{pixels.data(), w, h}, font, frame);
+    drawCaptureNotice(Canvas{pixels.data(), w, h}, text, font, frame);
   };
   // Bounding box of the pixels the notice changed, and the colours it used.
   const auto changed = [&](int& left, int& top, int& right, int& bottom, bool& onlyBlackWhite) {
@@ -210,7 +208,6 @@ TEST(CaptureNotice, DrawnCentredWhiteOnBlackOverTheFirstFramesOnly) {
   EXPECT_EQ(right, (w - 176) / 2 + 175);
   EXPECT_EQ(top, (h - 56) / 2 - 8);
   EXPECT_EQ(bottom, (h - 56) / 2 + 56 + 7);
-  EXPECT_EQ(captureNotice(), "0123456789\nabcd");
 
   draw("0123456789", CAPTURE_NOTICE_FRAMES - 1);
   changed(left, top, right, bottom, blackWhite);
@@ -229,7 +226,6 @@ TEST(CaptureNotice, DrawnCentredWhiteOnBlackOverTheFirstFramesOnly) {
   EXPECT_EQ(right, w - 1);
   EXPECT_EQ(top, 0);
   EXPECT_EQ(bottom, h - 1);
-  setCaptureNotice("");
 }
 
 }  // namespace

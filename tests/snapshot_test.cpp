@@ -15,7 +15,7 @@
 
 #include "app/files.h"
 #include "app/paths.h"
-#include "app/screen.h"
+#include "app/session.h"
 #include "app/snapshot.h"
 #include "platform/headless/headless_platform.h"
 #include "tests/test_support.h"
@@ -85,7 +85,7 @@ TEST(SnapshotFile, OwnerOnlyAndFileSizeMatchesPaddedImage) {
   EXPECT_EQ(le32(b, 34), 3u * 4 * 5);
   EXPECT_EQ(le32(b, 2), b.size());
   // A header for a width needing padding at 32 bits has none; the rule still rounds to 4 bytes.
-  EXPECT_EQ(le32(snapshotHeader(7, 2), 34), 7u * 4 * 2);
+  EXPECT_EQ(le32(bmpHeader(7, 2), 34), 7u * 4 * 2);
 #ifdef _WIN32
   GTEST_SKIP() << "owner-only permission bits are POSIX; on Windows only the sizes are checked";
 #else
@@ -174,11 +174,10 @@ TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTh
   test::DataDirectory data;
   HeadlessPlatform platform(gradient(40, 30));
   setDataDirectory(data.path());
-  screenWidth = 0;
-  screenHeight = 0;
-  captureDesktop(platform);
-  EXPECT_EQ(screenWidth, 40);
-  EXPECT_EQ(screenHeight, 30);
+  Session session;
+  captureDesktop(session, platform);
+  EXPECT_EQ(session.screen.width, 40);
+  EXPECT_EQ(session.screen.height, 30);
   EXPECT_TRUE(platform.errors().empty());
   const std::vector<uint8_t> old = readFileBytes(data.file(SNAPSHOT_FILE));
 
@@ -197,12 +196,12 @@ TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTh
       std::filesystem::remove_all(data.file("Files/Img"));
     }
     testing::internal::CaptureStderr();
-    captureDesktop(platform);
-    captureDesktop(platform);  // the second capture of a start
+    captureDesktop(session, platform);
+    captureDesktop(session, platform);  // the second capture of a start
     const std::string said = testing::internal::GetCapturedStderr();
     setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(screenWidth, 64);
-    EXPECT_EQ(screenHeight, 48);
+    EXPECT_EQ(session.screen.width, 64);
+    EXPECT_EQ(session.screen.height, 48);
     EXPECT_TRUE(platform.errors().empty());
     if (sizeLimit) {
       // Said once per program: the later failure stays quiet.
@@ -214,22 +213,21 @@ TEST(SnapshotCapture, UnwritableFileKeepsThePhotographSaysSoOnceAndEnterLeavesTh
       EXPECT_EQ(files, 3u);  // the two font sheets and the old photo
     }
     Image desktop;
-    loadSnapshot(desktop);
+    loadSnapshot(session.capture, desktop);
     ASSERT_EQ(desktop.width, 64);
     ASSERT_EQ(desktop.pixels.size(), 64u * 48u);
     EXPECT_EQ(desktop.pixels[1 * 64 + 2], 0xFF020103u);
     desktop.pixels[0] = 0xFF123456u;  // damage, then Enter
-    loadSnapshot(desktop);
+    loadSnapshot(session.capture, desktop);
     EXPECT_EQ(desktop.pixels.size(), 64u * 48u);
     EXPECT_EQ(desktop.pixels[0], 0xFF123456u);
   }
-  resetSnapshotState();
 }
 
 TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
   test::DataDirectory data;
   setDataDirectory(data.path());
-  resetSnapshotState();  // no photograph kept to fall back on
+  Session session;  // no photograph kept to fall back on
   const std::string path = data.file(SNAPSHOT_FILE);
   const std::string victim = data.file("victim");
   ASSERT_TRUE(writeFileBytes(victim, {'k', 'e', 'e', 'p'}));
@@ -241,7 +239,7 @@ TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
   std::filesystem::create_symlink(data.file("real.bmp"), path);
   Image desktop;
   testing::internal::CaptureStderr();
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(desktop.width, 0);
 
@@ -251,14 +249,14 @@ TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
   ASSERT_TRUE(writeSnapshotFile(path, gradient(4, 4)));
   EXPECT_FALSE(std::filesystem::is_symlink(path));
   EXPECT_EQ(readFileBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(desktop.width, 4);
 
   // A file that another user owns is not read (checked where this test may give files away).
   if (geteuid() == 0) {
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     testing::internal::CaptureStderr();
-    loadSnapshot(desktop);
+    loadSnapshot(session.capture, desktop);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("not a plain file of yours"), std::string::npos);
     EXPECT_EQ(desktop.width, 0);
   }
@@ -269,7 +267,7 @@ TEST(SnapshotFile, LinksAndOtherUsersFilesAreNeitherFollowedNorRead) {
 TEST(SnapshotCapture, StrayTemporariesAreRemovedAtCapture) {
   test::DataDirectory data;
   setDataDirectory(data.path());
-  resetSnapshotState();
+  Session session;
   const std::string img = data.file("Files/Img/");
   const auto make = [&](const std::string& name, bool old) {
     ASSERT_TRUE(writeFileBytes(img + name, {'x'}));
@@ -289,39 +287,38 @@ TEST(SnapshotCapture, StrayTemporariesAreRemovedAtCapture) {
     ASSERT_EQ(chown((img + "1.bmp.Kl8nMl").c_str(), 65534, 65534), 0);
   }
   HeadlessPlatform platform(gradient(4, 4));
-  captureDesktop(platform);
+  captureDesktop(session, platform);
   EXPECT_FALSE(std::filesystem::exists(img + "1.bmp.Ab3xYz"));
   for (const char* kept : {"1.bmp.Cd4wVu", "1.bmp.Ef5", "2.bmp.Gh6tSr", "1.bmp.Ij7qPo"})
     EXPECT_TRUE(std::filesystem::is_symlink(img + kept) || std::filesystem::exists(img + kept)) << kept;
   if (geteuid() == 0) {
     EXPECT_TRUE(std::filesystem::exists(img + "1.bmp.Kl8nMl"));
   }
-  resetSnapshotState();
 }
 #endif
 
 TEST(SnapshotCapture, MissingOrBrokenFileLoadsAsEmptyDesktopAndReloadUndoesDamage) {
   test::DataDirectory data;
   setDataDirectory(data.path());
-  resetSnapshotState();  // no photograph kept to fall back on
+  Session session;  // no photograph kept to fall back on
   Image desktop;
-  loadSnapshot(desktop);  // no file yet
+  loadSnapshot(session.capture, desktop);  // no file yet
   EXPECT_EQ(desktop.width, 0);
   EXPECT_EQ(desktop.height, 0);
   EXPECT_EQ(desktop.key, TRANSPARENT_KEY);
 
   ASSERT_TRUE(writeSnapshotFile(data.file(SNAPSHOT_FILE), gradient(8, 6)));
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   ASSERT_EQ(desktop.pixels.size(), 48u);
   const std::vector<uint32_t> clean = desktop.pixels;
   for (uint32_t& p : desktop.pixels) p = 0xFF123456u;  // damage everything
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(desktop.pixels, clean);
 
   std::vector<uint8_t> broken = readFileBytes(data.file(SNAPSHOT_FILE));
   broken.resize(broken.size() / 2);
   ASSERT_TRUE(writeFileBytes(data.file(SNAPSHOT_FILE), broken));
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(desktop.width, 0);
   EXPECT_TRUE(desktop.pixels.empty());
 }
@@ -330,8 +327,8 @@ TEST(SnapshotCapture, StartUpTakesTheCapturedPixelsTheFileHoldsAndEnterReadsTheF
   test::DataDirectory data;
   setDataDirectory(data.path());
   HeadlessPlatform platform(gradient(24, 16));
-  resetSnapshotState();
-  captureDesktop(platform);
+  Session session;
+  captureDesktop(session, platform);
   const std::vector<uint8_t> written = readFileBytes(data.file(SNAPSHOT_FILE));
   Image fromFile;
   ASSERT_TRUE(decodeBmp(written.data(), written.size(), fromFile));
@@ -339,14 +336,13 @@ TEST(SnapshotCapture, StartUpTakesTheCapturedPixelsTheFileHoldsAndEnterReadsTheF
   // Start-up's load gives what reading the file back would, without reading it.
   ASSERT_TRUE(writeSnapshotFile(data.file(SNAPSHOT_FILE), gradient(5, 5)));
   Image desktop;
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(desktop.width, 24);
   EXPECT_EQ(desktop.pixels, fromFile.pixels);
   EXPECT_EQ(desktop.key, TRANSPARENT_KEY);
   // Enter later reads the file.
-  loadSnapshot(desktop);
+  loadSnapshot(session.capture, desktop);
   EXPECT_EQ(desktop.width, 5);
-  resetSnapshotState();
 }
 
 }  // namespace

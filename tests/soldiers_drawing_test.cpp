@@ -150,7 +150,7 @@ TEST(SoldierDrawing, PictureFollowsEngagedAndWound) {
 // The first and last column of colour in row y, or (-1, -1).
 std::pair<int32_t, int32_t> span(const SoldierWorld& w, int32_t y, uint32_t colour) {
   int32_t first = -1, last = -1;
-  for (int32_t x = 0; x < screenWidth; ++x) {
+  for (int32_t x = 0; x < w.session.screen.width; ++x) {
     if (w.pixel(x, y) != colour) continue;
     if (first < 0) first = x;
     last = x;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/screen.h"
+#include "app/session.h"
 #include "platform/headless/headless_platform.h"
 #include "soldiers/armies.h"
 #include "world/world.h"
@@ -39,11 +39,13 @@ struct SoldierWorld {
   HeadlessPlatform platform{ScreenCapture{}};
   std::unique_ptr<World> world = std::make_unique<World>();
   Mouse mouse;
+  Session session;
 
   explicit SoldierWorld(int32_t width = 640, int32_t height = 480) {
-    screenWidth = width;
-    screenHeight = height;
+    session.screen = ScreenSize{width, height};
     World& w = *world;
+    w.session = &session;
+    w.presenter.screen = session.screen;
     w.platform = &platform;
     w.sounds.platform = &platform;
     w.mouse = &mouse;
@@ -87,7 +89,7 @@ struct SoldierWorld {
   }
 
   uint32_t pixel(int32_t x, int32_t y) const {
-    return world->presenter.frameBuffer[static_cast<size_t>(y) * screenWidth + x];
+    return world->presenter.frameBuffer[static_cast<size_t>(y) * session.screen.width + x];
   }
   uint32_t desktopPixel(int32_t x, int32_t y) const {
     return world->desktop.pixels[static_cast<size_t>(y) * world->desktop.width + x];

@@ -12,7 +12,6 @@
 
 #include "app/files.h"
 #include "app/input.h"
-#include "app/screen.h"
 #include "gfx/images.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
@@ -64,14 +63,6 @@ PixelAt patternSheet(int32_t glyphWidth, int32_t glyphHeight) {
 
 class Fonts : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedWidth_ = screenWidth;
-    savedHeight_ = screenHeight;
-  }
-  void TearDown() override {
-    screenWidth = savedWidth_;
-    screenHeight = savedHeight_;
-  }
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = data_.file(name);
     EXPECT_TRUE(writeFileBytes(path, bytes));
@@ -85,9 +76,6 @@ class Fonts : public ::testing::Test {
 
   test::DataDirectory data_;
   std::vector<uint32_t> store_ = std::vector<uint32_t>(FONT_STORE_PIXELS, 0x12345678u);
-
- private:
-  int32_t savedWidth_ = 0, savedHeight_ = 0;
 };
 
 TEST_F(Fonts, ReadsAnOpaqueSheetTopRowFirst) {
@@ -121,8 +109,6 @@ TEST_F(Fonts, UnusableSheetsAreReportedOnceAndDrawNothing) {
       {"cut.bmp", cut},
       {"notbmp.bmp", notBmp},
   };
-  screenWidth = 200;
-  screenHeight = 50;
   for (const auto& c : cases) {
     const std::string path = c.bytes.empty() ? data_.file(c.name) : write(c.name, c.bytes);
     store_.assign(FONT_STORE_PIXELS, 0xFF000000u);
@@ -214,8 +200,7 @@ TEST_F(Fonts, TextOffTheScreenIsClippedPixelByPixel) {
 TEST_F(Fonts, StatisticsLinesTextColoursAndPlaces) {
   const BitmapFont font = statsFont();
   auto world = std::make_unique<World>();
-  screenWidth = 1920;
-  screenHeight = 60;
+  world->presenter.screen = ScreenSize{1920, 60};
   world->presenter.frameBuffer.assign(1920 * 60, 0xFF808080u);
   world->statsFont = font;
   world->green.count = 200;
@@ -246,7 +231,8 @@ TEST(SimulatedFrame, DefaultStartShowsTheCountersInTheStatsFont) {
   if (!std::filesystem::exists(font)) GTEST_SKIP() << "the font sheets are not there yet";
   test::SimRun run(1280, 720);
   const std::string path = run.data.file("frame.png");
-  MouseState.x = MouseState.y = 5000;  // the hammer follows the mouse, off the screen
+  Mouse& mouse = run.sim->application().session().mouse;
+  mouse.x = mouse.y = 5000;  // the hammer follows the mouse, off the screen
   run.run("step\nframe " + path);
   const Image frame = readFrame(path);
   ASSERT_EQ(frame.width, 1280);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/input.h"
-#include "app/screen.h"
 #include "fires/fires.h"
 #include "soldiers/armies.h"
 #include "tests/test_support.h"

@@ -14,7 +14,8 @@ void hammerDown(World& world) {
   drawToolPicture(world.canvas(), world.hammerDownPicture, mx, my);
   if (world.clickLatch != 0) return;  // this press has struck already
   // The crack's centre falls on the striking face at the left end of the head.
-  stampOriented(mx - 95, my - 90, world.crackImage, world.desktop, world.random.next() % 8);
+  stampOriented(mx - 95, my - 90, world.crackImage, world.desktop, world.session->screen,
+                world.random.next() % 8);
   resolveStrike(world, Strike{mx, my + HAMMER_HIT_DROP, HAMMER_HIT_BOX, HitSource::Hammer});
   playSound(world.sounds, SoundSlot::GlassBreak, GLASS_BREAK_LEVEL);
 }

@@ -204,7 +204,7 @@ void interactionStep(World& world) {
 
     // Enter restores the undamaged desktop, once per press.
     if (keys[VK_RETURN] && world.keyLatch == 0) {
-      loadSnapshot(world.desktop);
+      loadSnapshot(world.session->capture, world.desktop);
       world.keyLatch = 1;
     }
 
@@ -235,7 +235,7 @@ void interactionStep(World& world) {
 
     drawRifleLast(world);
   }
-  if (keys[VK_ESCAPE]) postQuitMessage(0);
+  if (keys[VK_ESCAPE]) postQuitMessage(world.session->quit, 0);
 }
 
 }  // namespace mw

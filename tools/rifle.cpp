@@ -2,7 +2,6 @@
 #include "tools/rifle.h"
 
 
-#include "app/screen.h"
 #include "audio/sound_bank.h"
 #include "gfx/compositing.h"
 #include "gfx/text.h"
@@ -36,14 +35,17 @@ void advanceFireMode(World& world) {
 void drawModeLabel(World& world) {
   const int32_t mode = static_cast<int32_t>(world.fireMode);
   if (mode < 0 || mode > 2) return;
-  drawText(world.canvas(), MODE_LABELS[mode], screenWidth - 190, screenHeight - 90, world.labelFont, MODE_LABEL_COLOUR);
+  const ScreenSize screen = world.session->screen;
+  drawText(world.canvas(), MODE_LABELS[mode], screen.width - 190, screen.height - 90, world.labelFont,
+           MODE_LABEL_COLOUR);
 }
 
 void fireShot(World& world, int32_t dx, int32_t dy, bool firstOfPress) {
   const int32_t mx = world.mouse->x;
   const int32_t my = world.mouse->y;
   // The hole's centre falls on the hit point.
-  stampOriented(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop, world.random.next() % 8);
+  stampOriented(mx - 9 + dx, my + 9 + dy, world.bulletHoleImage, world.desktop, world.session->screen,
+                world.random.next() % 8);
   resolveStrike(world, Strike{mx + dx, my + 17 + dy, RIFLE_HIT_BOX, HitSource::Rifle});
   drawToolPicture(world.canvas(), world.rifleFiringPicture, mx, my);
   world.shotThisFrame = 1;

@@ -10,7 +10,6 @@
 #include "app/saved_picture.h"
 #include "app/paths.h"
 #include "app/platform.h"
-#include "app/screen.h"
 #include "app/snapshot.h"
 #include "audio/sound_bank.h"
 #include "gfx/bands.h"
@@ -96,15 +95,16 @@ void loadResources(World& world) {
 
 }  // namespace
 
-void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, const uint32_t* seed,
+void startUp(World& world, Platform& platform, Session& session, const uint32_t* seed,
              const StartOptions& options) {
   world.fireFrameTime = 3.0f;
   world.soldierFireLife = 400;
   world.platform = &platform;
   world.sounds.platform = &platform;
-  createPresenter(world.presenter, platform);
-  world.keys = keys;
-  world.mouse = mouse;
+  world.session = &session;
+  createPresenter(world.presenter, platform, session.screen);
+  world.keys = session.keys;
+  world.mouse = &session.mouse;
 
   world.clickLatch = world.rightLatch = world.keyLatch = world.autoFireLatch = 0;
   world.shotThisFrame = world.menuOpen = world.paused = world.burningLoopOn = 0;
@@ -139,7 +139,7 @@ void startUp(World& world, Platform& platform, uint8_t* keys, Mouse* mouse, cons
 
   loadResources(world);
 
-  loadSnapshot(world.desktop);
+  loadSnapshot(session.capture, world.desktop);
   // The presentation is full-screen already; this platform needs no rebuilds to settle it. A
   // windowed start ends with one switch, as F11 makes it.
   if (options.windowed) togglePresentation(world.presenter);
@@ -220,8 +220,8 @@ void frameStep(World& world) {
   finishDrawing(world.presenter);
 
   if (world.menuOpen == 1) {
-    const int32_t panelX = screenWidth - 500;
-    const int32_t panelY = (screenHeight - 600) / 2;
+    const int32_t panelX = world.session->screen.width - 500;
+    const int32_t panelY = (world.session->screen.height - 600) / 2;
     blitKeyed(world.canvas(), panelX, panelY, world.menuPanelImage);
     world.platform->showMenuCursor(true);
     drawMenuPanel(world, panelX, panelY);
@@ -229,7 +229,7 @@ void frameStep(World& world) {
 
   interactionStep(world);
   if (world.showStats) drawStatistics(world);
-  drawCaptureNotice(world.canvas(), world.statsFont, world.frameNumber);  // why the desktop is black
+  drawCaptureNotice(world.canvas(), world.session->capture.notice, world.statsFont, world.frameNumber);  // why the desktop is black
   drawOverlays(world);
   present(world.presenter, world.forceFullRedraw);
   if (world.savePending) {

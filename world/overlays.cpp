@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/screen.h"
 #include "gfx/bands.h"
 #include "gfx/compositing.h"
 #include "gfx/text.h"
@@ -70,8 +69,8 @@ void drawStatistics(World& world) {
   std::snprintf(lines[2], sizeof lines[2], "Fires: %d", world.lighterFires.count);
   const Canvas canvas = world.canvas();
   drawText(canvas, lines[0], 10, 5, world.statsFont, 0xFF00FF00u);
-  drawText(canvas, lines[1], screenWidth - 140, 5, world.statsFont, 0xFF0000FFu);
-  drawText(canvas, lines[2], screenWidth / 2 - 140, 5, world.statsFont, 0xFFFF0000u);
+  drawText(canvas, lines[1], canvas.width - 140, 5, world.statsFont, 0xFF0000FFu);
+  drawText(canvas, lines[2], canvas.width / 2 - 140, 5, world.statsFont, 0xFFFF0000u);
 }
 
 }  // namespace mw

@@ -5,6 +5,7 @@
 
 #include "app/input.h"
 #include "app/options.h"
+#include "app/session.h"
 #include "audio/sound_bank.h"
 #include "fires/fire.h"
 #include "gfx/image.h"
@@ -44,8 +45,9 @@ struct World {
   uint32_t statsFontPixels[FONT_STORE_PIXELS] = {};
   uint32_t labelFontPixels[FONT_STORE_PIXELS] = {};
   Presenter presenter;
-  uint8_t* keys = nullptr;  // the KeyStates array
-  Mouse* mouse = nullptr;   // the MouseState record
+  Session* session = nullptr;  // the run's screen size, input, quit and capture state
+  uint8_t* keys = nullptr;     // the session's key states
+  Mouse* mouse = nullptr;      // the session's mouse
   Platform* platform = nullptr;
   BitmapFont statsFont;
   BitmapFont labelFont;

@@ -80,13 +80,11 @@ void HeadlessPlatform::attachSound(int slot, const uint8_t* bytes, uint32_t leng
 // Sounds are played inside frame steps, and every frame step ends with one present: the step now
 // running is the one after the frames presented so far.
 void HeadlessPlatform::playSound(int slot, int level, bool looping) {
-  ++soundOperations_;
   if (!soundLogging_) return;
   soundLog_.push_back(SoundEvent{framesPresented_ + 1, slot, looping ? SoundEvent::Op::Loop : SoundEvent::Op::Play, level});
 }
 
 void HeadlessPlatform::stopSound(int slot) {
-  ++soundOperations_;
   if (!soundLogging_) return;
   soundLog_.push_back(SoundEvent{framesPresented_ + 1, slot, SoundEvent::Op::Stop, 0});
 }

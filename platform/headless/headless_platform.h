@@ -32,9 +32,8 @@ class HeadlessPlatform : public Platform {
 
   // Queues a message as if the window system had sent it.
   void post(const WindowMessage& message) { queue_.push_back(message); }
-  // Whether sound operations are kept in the log (on by default); off, they are only counted.
+  // Whether sound operations are kept in the log (on by default); off, they leave no trace.
   void setSoundLogging(bool on) { soundLogging_ = on; }
-  uint64_t soundOperations() const { return soundOperations_; }
   // Replaces the picture the next capture photographs.
   void setScreen(ScreenCapture screen) { screen_ = std::move(screen); }
 
@@ -51,7 +50,6 @@ class HeadlessPlatform : public Platform {
   void playSound(int slot, int level, bool looping) override;
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
-  void sleepMs(int milliseconds) override { sleptMs_ += milliseconds; }
   // The folder set below (none by default: a save then fails and says so).
   std::string picturesFolder() override { return picturesFolder_; }
   void setPicturesFolder(std::string folder) { picturesFolder_ = std::move(folder); }
@@ -75,7 +73,6 @@ class HeadlessPlatform : public Platform {
   const std::vector<SoundAttach>& soundAttachLog() const { return soundAttachLog_; }
   // The sample bytes the slot holds now (0 when silent or released).
   uint32_t soundLength(int slot) const { return slot >= 0 && slot < SOUND_SLOTS ? soundLengths_[slot] : 0; }
-  int sleptMs() const { return sleptMs_; }
 
  private:
   ScreenCapture screen_;
@@ -96,10 +93,8 @@ class HeadlessPlatform : public Platform {
   std::vector<SoundEvent> soundLog_;
   std::vector<SoundAttach> soundAttachLog_;
   uint32_t soundLengths_[SOUND_SLOTS] = {};
-  int sleptMs_ = 0;
   std::string picturesFolder_;
   bool soundLogging_ = true;
-  uint64_t soundOperations_ = 0;
 };
 
 }  // namespace mw

@@ -1,15 +1,11 @@
 // The desktop platform on SDL2: window, presentation and pacing, events as window messages,
-// cursor, icons, and the X11 desktop capture.
+// cursor and icons (the desktop capture's choice of source is in sdl_capture.cpp).
 #include "platform/sdl/sdl_platform.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #if defined(__linux__)
 #include <time.h>
@@ -19,11 +15,10 @@
 #include "app/saved_picture.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
+#include "platform/common/wait_until.h"
 #include "platform/sdl/key_map.h"
-#include "platform/sdl/portal_capture.h"
 #include "platform/sdl/session_end.h"
 #include "platform/sdl/window_surface.h"
-#include "platform/sdl/x11_capture.h"
 #include "platform/sdl/x11_window.h"
 
 namespace mw {
@@ -195,66 +190,6 @@ SdlPlatform::~SdlPlatform() {
   if (ready_) SDL_Quit();
 }
 
-bool SdlPlatform::capturePortal(ScreenCapture& out, std::string& reason) {
-  if (!portalAsked_) {
-    portalAsked_ = true;
-    portalWorked_ = capturePortalScreenshot(portalTimeoutMs(), portalPicture_, portalReason_) == PortalCapture::Picture;
-  }
-  if (!portalWorked_) {
-    reason = portalReason_;
-    return false;
-  }
-  // The picture spans every monitor at one scale: cut out the one the window covers.
-  cropMonitor(portalPicture_, DesktopRect{layout_.x, layout_.y, layout_.w, layout_.h},
-              DesktopRect{screen_.x, screen_.y, screen_.w, screen_.h}, out);
-  return true;
-}
-
-bool SdlPlatform::captureScreen(ScreenCapture& out) {
-  out = ScreenCapture{};
-  // First that works: the screenshot portal on a Wayland session; the X root window of a real X
-  // server; the portal after all when the X server is XWayland; else black, saying why.
-  std::string reason;
-  bool captured = waylandSession_ && capturePortal(out, reason);
-  if (!captured) {
-    const bool portalTried = waylandSession_;
-    switch (captureX11Screen(screen_.x, screen_.y, screen_.w, screen_.h, out)) {
-      case X11Capture::Picture:
-        captured = true;
-        break;
-      case X11Capture::XWayland:
-        captured = !portalTried && capturePortal(out, reason);
-        if (!portalTried && !captured) reason = "the X server is XWayland, whose screen reads black,\nand " + reason;
-        break;
-      case X11Capture::NoDisplay:
-        if (reason.empty()) reason = "no X display and no Wayland session";
-        break;
-      case X11Capture::Failed:
-        if (reason.empty()) reason = "the X server gave no picture";
-        break;
-    }
-  }
-  if (!captured) {
-    if (!warnedNoCapture_) {
-      std::string line = reason;  // one line on standard error; a line each on the screen
-      std::replace(line.begin(), line.end(), '\n', ' ');
-      std::fprintf(stderr, "Mirthwick: cannot photograph the desktop: %s; it shows black.\n", line.c_str());
-      warnedNoCapture_ = true;
-    }
-    // A black desktop of the monitor's size in physical pixels, so the program still runs.
-    int width = static_cast<int>(std::lround(screen_.w * displayScale_));
-    int height = static_cast<int>(std::lround(screen_.h * displayScale_));
-    if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &width, &height);
-    if (width <= 0 || height <= 0) return false;
-    out = ScreenCapture{};
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
-    out.notice = "Cannot photograph the desktop:\n" + reason;
-  }
-  return true;
-}
-
 void SdlPlatform::createWindow(int width, int height) {
   if (!ready_) return;
   // The monitor's size in desktop units; on a HiDPI monitor the frame (width x height) is larger
@@ -390,26 +325,7 @@ void SdlPlatform::setPresentation(bool windowed) {
 }
 
 void SdlPlatform::waitUntil(uint64_t tick) {
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  // Asleep until an absolute deadline on the monotonic clock: no spinning, and a sleep that
-  // overshoots does so by tens of microseconds, far below a frame. The counter's clock may be
-  // another one (a raw monotonic clock), so the deadline is taken afresh should it wake early.
-  for (;;) {
-    const uint64_t now = SDL_GetPerformanceCounter();
-    if (now >= tick) return;
-    const uint64_t left = std::min<uint64_t>(tick - now, frequency) * 1'000'000'000 / frequency;  // at most 1 s
-#if defined(__linux__)
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    const uint64_t nanoseconds = static_cast<uint64_t>(deadline.tv_nsec) + left;
-    deadline.tv_sec += static_cast<time_t>(nanoseconds / 1'000'000'000);
-    deadline.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
-#else
-    std::this_thread::sleep_for(std::chrono::nanoseconds(left));
-#endif
-  }
+  mw::waitUntil(tick, [] { return static_cast<uint64_t>(SDL_GetPerformanceCounter()); }, SDL_GetPerformanceFrequency());
 }
 
 void SdlPlatform::countFrame(bool shown) {
@@ -651,10 +567,6 @@ void SdlPlatform::stopSound(int slot) { audio_.stop(slot); }
 void SdlPlatform::showError(const char* text, const char* caption) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
-}
-
-void SdlPlatform::sleepMs(int milliseconds) {
-  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
 }
 
 std::string SdlPlatform::picturesFolder() { return freedesktopPicturesFolder(); }

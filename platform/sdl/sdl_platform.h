@@ -9,7 +9,7 @@
 
 #include "app/platform.h"
 #include "gfx/image.h"
-#include "platform/sdl/frame_pacer.h"
+#include "platform/common/frame_pacer.h"
 #include "platform/sdl/sdl_audio.h"
 
 namespace mw {
@@ -39,7 +39,6 @@ class SdlPlatform : public Platform {
   void playSound(int slot, int level, bool looping) override;
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
-  void sleepMs(int milliseconds) override;
   // XDG_PICTURES_DIR, else ~/Pictures, else the home folder.
   std::string picturesFolder() override;
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/common/wait_until.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_paths.h"
 
@@ -18,8 +19,12 @@ constexpr wchar_t CLASS_NAME[] = L"Mirthwick";
 constexpr int SMALL_ICON = 101;
 constexpr int LARGE_ICON = 103;
 constexpr int MENU_CURSOR = 13;
-// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which older headers lack.
-constexpr DWORD HIGH_RESOLUTION_TIMER = 0x00000002;
+
+uint64_t performanceCounter() {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  return static_cast<uint64_t>(counter.QuadPart);
+}
 
 }  // namespace
 
@@ -44,7 +49,6 @@ Win32Platform::Win32Platform(HINSTANCE instance, bool openSound)
 Win32Platform::~Win32Platform() {
   audio_.close();
   presenter_.release();
-  if (timer_ != nullptr) CloseHandle(timer_);
   if (window_ != nullptr) DestroyWindow(window_);
   if (classRegistered_) UnregisterClassW(CLASS_NAME, instance_);
   if (menuCursor_ != nullptr) DestroyCursor(menuCursor_);
@@ -209,32 +213,11 @@ void Win32Platform::setPresentation(bool windowed) {
   pacer_ = FramePacer(presenter_.refreshHz(), static_cast<uint64_t>(ticksPerSecond_));
 }
 
-int64_t Win32Platform::now() const {
-  LARGE_INTEGER counter{};
-  QueryPerformanceCounter(&counter);
-  return counter.QuadPart;
-}
+int64_t Win32Platform::now() const { return static_cast<int64_t>(performanceCounter()); }
 
 void Win32Platform::waitUntil(int64_t tick) {
-  // Asleep on a waitable timer (of high resolution where the system has one) rather than spinning
-  // through the last stretch: a wake a little late costs nothing, as the pacer keeps a fixed
-  // schedule; one a little early sleeps again for the rest.
-  if (timer_ == nullptr) {
-    timer_ = CreateWaitableTimerExW(nullptr, nullptr, HIGH_RESOLUTION_TIMER, TIMER_ALL_ACCESS);
-    if (timer_ == nullptr) timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
-  }
-  for (;;) {
-    const int64_t current = now();
-    if (current >= tick) return;
-    const int64_t left = (tick - current) * 10'000'000 / ticksPerSecond_;  // in 100 ns
-    LARGE_INTEGER due{};
-    due.QuadPart = -std::max<int64_t>(left, 1);  // negative: relative to now
-    if (timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
-      WaitForSingleObject(timer_, INFINITE);
-    } else {
-      Sleep(static_cast<DWORD>(std::max<int64_t>(left / 10'000, 1)));
-    }
-  }
+  mw::waitUntil(static_cast<uint64_t>(std::max<int64_t>(tick, 0)), performanceCounter,
+                static_cast<uint64_t>(ticksPerSecond_));
 }
 
 void Win32Platform::present(const uint32_t* pixels, int width, int height) {
@@ -332,10 +315,6 @@ void Win32Platform::stopSound(int slot) { audio_.stop(slot); }
 void Win32Platform::showError(const char* text, const char* caption) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
   MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), MB_ICONERROR);
-}
-
-void Win32Platform::sleepMs(int milliseconds) {
-  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
 
 std::string Win32Platform::picturesFolder() { return narrow(picturesKnownFolder()); }

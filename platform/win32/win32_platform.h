@@ -3,7 +3,7 @@
 #pragma once
 // The core's message names first: windows.h defines the same names as macros of the same values.
 #include "app/platform.h"
-#include "platform/sdl/frame_pacer.h"
+#include "platform/common/frame_pacer.h"
 
 #include <windows.h>
 
@@ -34,7 +34,6 @@ class Win32Platform : public Platform {
   void playSound(int slot, int level, bool looping) override;
   void stopSound(int slot) override;
   void showError(const char* text, const char* caption) override;
-  void sleepMs(int milliseconds) override;
   std::string picturesFolder() override;
 
   // The monitor the program covers, in desktop coordinates.
@@ -74,7 +73,6 @@ class Win32Platform : public Platform {
   bool soundDeferred_ = false;  // the sound device is to be opened at the first sound played
   FramePacer pacer_;
   int64_t ticksPerSecond_ = 1;
-  HANDLE timer_ = nullptr;  // the pacer's waits
   int timing_ = -1;  // -1 not asked yet
   uint64_t framesDone_ = 0;
   uint64_t framesShown_ = 0;

@@ -5,6 +5,7 @@
 
 #include "app/files.h"
 #include "app/paths.h"
+#include "app/session.h"
 #include "app/snapshot.h"
 #include "gfx/png_codec.h"
 #include "gfx/resources.h"
@@ -63,7 +64,8 @@ TEST(Win32Files, NonAsciiFolderNamesWorkThroughTheCoresFileFunctions) {
   // And the snapshot path the platform sets is the one capture and reload use.
   setSnapshotPath(snapshot);
   Image desktop;
-  loadSnapshot(desktop);
+  CaptureState noPhotoKept;
+  loadSnapshot(noPhotoKept, desktop);
   setSnapshotPath("");
   EXPECT_EQ(desktop.width, 3);
   EXPECT_EQ(desktop.pixels, loaded.pixels);
@@ -105,7 +107,7 @@ TEST(Win32Pictures, RcdataResourcesDecodeThroughGdiplus) {
   // GDI+ would decode other formats too; only PNG is taken, and a cut PNG is refused untouched.
   Image untouched;
   untouched.width = 7;
-  const std::vector<uint8_t> bmp = snapshotHeader(1, 1);
+  const std::vector<uint8_t> bmp = bmpHeader(1, 1);
   EXPECT_FALSE(decodePng(bmp.data(), bmp.size(), untouched));
   EXPECT_FALSE(decodePng(panel.bytes, panel.size / 3, untouched));
   EXPECT_EQ(untouched.width, 7);

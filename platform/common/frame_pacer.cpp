@@ -1,5 +1,5 @@
 // Frame pacing by measurement, with an own fixed schedule as the fallback.
-#include "platform/sdl/frame_pacer.h"
+#include "platform/common/frame_pacer.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 // Frame pacing against simulated displays: a real retrace, a whole-millisecond imitation of one,
 // and none at all.
-#include "platform/sdl/frame_pacer.h"
+#include "platform/common/frame_pacer.h"
+#include "platform/common/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,24 @@ TEST(FramePacer, SkippedPresentsKeepThePeriod) {
 TEST(FramePacer, UnknownRefreshRateCountsAsSixtyHertz) {
   EXPECT_EQ(FramePacer(0, SECOND).refreshHz(), 60);
   EXPECT_EQ(FramePacer(144, SECOND).refreshHz(), 144);
+}
+
+// The deadline wait reads the counter until it reaches the tick, sleeping between reads; a tick
+// already passed costs one read; a counter that does not tick (0 a second) is not waited on.
+TEST(WaitUntil, ReturnsOnceTheCounterReachesTheTick) {
+  static uint64_t ticks = 0;
+  static int reads = 0;
+  const auto counter = [] {
+    ++reads;
+    return ticks += 1000;  // a microsecond a read, at a counter of 1 GHz
+  };
+  waitUntil(20'000, counter, SECOND);
+  EXPECT_EQ(ticks, 20'000u);
+  EXPECT_EQ(reads, 20);
+  waitUntil(5'000, counter, SECOND);
+  EXPECT_EQ(reads, 21);
+  waitUntil(UINT64_MAX, counter, 0);
+  EXPECT_EQ(reads, 21);
 }
 
 }  // namespace
