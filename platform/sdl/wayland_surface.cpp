@@ -215,18 +215,23 @@ void WaylandSurface::drop(Buffer& buffer) {
 }
 
 int WaylandSurface::freeBuffer(int width, int height, std::string& reason) {
+  // Two buffers take turns; a third only when the compositor still holds both after a round trip.
   for (int attempt = 0; attempt < 2; ++attempt) {
+    int made = 0;
     for (int i = 0; i < WAYLAND_BUFFERS; ++i) {
-      if (buffers_[i].buffer != nullptr && !buffers_[i].busy) return i;
+      if (buffers_[i].buffer == nullptr) continue;
+      if (!buffers_[i].busy) return i;
+      ++made;
     }
-    for (int i = 0; i < WAYLAND_BUFFERS; ++i) {
-      if (buffers_[i].buffer != nullptr) continue;
-      if (!allocate(buffers_[i], width, height, reason)) return -1;
-      ring_.forget(i);
-      return i;
+    if (made < (attempt == 0 ? 2 : WAYLAND_BUFFERS)) {
+      for (int i = 0; i < WAYLAND_BUFFERS; ++i) {
+        if (buffers_[i].buffer != nullptr) continue;
+        if (!allocate(buffers_[i], width, height, reason)) return -1;
+        ring_.forget(i);
+        return i;
+      }
     }
-    // Every buffer is held: ask the compositor, and take what it has released meanwhile.
-    if (wl_display_roundtrip_queue(display_, queue_) < 0) {
+    if (attempt == 0 && wl_display_roundtrip_queue(display_, queue_) < 0) {
       reason = "the compositor connection failed";
       return -1;
     }

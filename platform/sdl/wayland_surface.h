@@ -18,8 +18,8 @@ struct wl_surface;
 
 namespace mw {
 
-// Buffers the compositor may hold at once: one shown, one being drawn, one more while a release
-// is late.
+// At most this many buffers: two take turns (one shown, one drawn), a third only while the
+// compositor is late releasing.
 inline constexpr int WAYLAND_BUFFERS = 3;
 // Stale rectangles a buffer remembers; more are folded into their bounding box.
 inline constexpr int STALE_RECTS = 32;
