@@ -189,6 +189,7 @@ void SdlPlatform::chooseDisplay() {
 SdlPlatform::~SdlPlatform() {
   audio_.close();
   wayland_.close();  // before the window and the display go
+  if (window_ && videoDriverIs("wayland")) settleWaylandWindow(window_);
   if (menuCursor_) SDL_FreeCursor(menuCursor_);
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -310,7 +311,8 @@ void SdlPlatform::createRenderer() {
   const bool askedSurface = asked != nullptr && std::strcmp(asked, "surface") == 0;
   const bool choose = !askedSurface && (asked == nullptr || std::strcmp(asked, "renderer") != 0);
   const bool x11 = videoDriverIs("x11");
-  // On Wayland the program's own shared-memory buffers (MIRTHWICK_PRESENT=wayland, or unasked).
+  // On Wayland the program's own shared-memory buffers (MIRTHWICK_PRESENT=wayland, or unasked),
+  // unless they failed once.
   if (choose && !waylandFailed_ && videoDriverIs("wayland") && useWaylandBuffers()) return;
   if ((askedSurface || (choose && x11 && x11WithoutDirectRendering(window_))) && useSurface()) return;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);

@@ -95,6 +95,16 @@ int DamageRing::draw(int buffer, const PresentRect* changed, int count, int widt
   return n;
 }
 
+void settleWaylandWindow(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND ||
+      info.info.wl.display == nullptr)
+    return;
+  // Every answer to what was sent is handled, by SDL's own listeners, while the window is whole.
+  wl_display_roundtrip(info.info.wl.display);
+}
+
 WaylandSurface::~WaylandSurface() { close(); }
 
 bool WaylandSurface::open(SDL_Window* window, std::string& reason) {

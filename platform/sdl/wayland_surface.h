@@ -56,6 +56,12 @@ class DamageRing {
   Stale stale_[WAYLAND_BUFFERS];
 };
 
+// Before a Wayland window is destroyed: lets SDL finish what it has asked the compositor (an
+// activation token for raising the window). Were the token's answer handled while SDL takes the
+// window down, SDL would ask to activate a surface whose window role is gone, which sway 1.7
+// answers by crashing.
+void settleWaylandWindow(SDL_Window* window);
+
 // The program's own buffers on SDL's Wayland surface. SDL keeps the window (its xdg role,
 // configure acknowledgements, buffer scale, full screen); this attaches, damages and commits.
 class WaylandSurface {
