@@ -356,7 +356,8 @@ bool SdlPlatform::useSurface() {
 bool SdlPlatform::useWaylandBuffers() {
   std::string reason;
   if (!wayland_.open(window_, reason)) {
-    std::fprintf(stderr, "Mirthwick: no Wayland buffers of its own (%s); presenting through a renderer\n", reason.c_str());
+    std::fprintf(stderr, "Mirthwick: no Wayland buffers of its own (%s); presenting through a renderer\n",
+                 reason.c_str());
     waylandFailed_ = true;
     return false;
   }
@@ -377,7 +378,8 @@ void SdlPlatform::presentWayland(const uint32_t* pixels, int width, int height, 
   }
   std::string reason;
   if (!wayland_.prepare(pixels, width, height, rects, count, whole, reason)) {
-    std::fprintf(stderr, "Mirthwick: its Wayland buffers failed (%s); presenting through a renderer\n", reason.c_str());
+    std::fprintf(stderr, "Mirthwick: its Wayland buffers failed (%s); presenting through a renderer\n",
+                 reason.c_str());
     waylandFailed_ = true;
     createRenderer();
     if (renderer_ != nullptr) presentRegions(pixels, width, height, rects, count);
@@ -493,7 +495,8 @@ void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* r
 }
 
 void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
-  if ((renderer_ == nullptr && !surfaceMode_ && !wayland_.isOpen()) || pixels == nullptr || width <= 0 || height <= 0) return;
+  if ((renderer_ == nullptr && !surfaceMode_ && !wayland_.isOpen()) || pixels == nullptr || width <= 0 || height <= 0)
+    return;
   const bool first = !shown_;
   if (first) {
     // The window appears with its first frame; until then the desktop it photographed shows.

@@ -198,8 +198,8 @@ bool WaylandSurface::allocate(Buffer& buffer, int width, int height, std::string
   }
   wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, static_cast<int32_t>(bytes));
   ::close(fd);  // the compositor has its own descriptor once the request is sent
-  wl_buffer* made = pool != nullptr ? wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888)
-                                    : nullptr;
+  wl_buffer* made =
+      pool != nullptr ? wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888) : nullptr;
   if (pool != nullptr) wl_shm_pool_destroy(pool);
   if (made == nullptr) {
     munmap(mapped, bytes);

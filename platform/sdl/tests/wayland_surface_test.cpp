@@ -41,7 +41,8 @@ TEST(WaylandBuffers, EveryDrawnBufferAndTheCompositorsPictureMatchTheFrame) {
     const int count = shape == 0 ? 0 : shape == 1 ? CHANGED_RECTS + 1 + std::rand() % 40 : 1 + std::rand() % 6;
     std::vector<PresentRect> rects;
     for (int i = 0; i < count; ++i) {
-      PresentRect r{std::rand() % (W + 20) - 10, std::rand() % (H + 20) - 10, 1 + std::rand() % 30, 1 + std::rand() % 20};
+      const int x = std::rand() % (W + 20) - 10, y = std::rand() % (H + 20) - 10;
+      PresentRect r{x, y, 1 + std::rand() % 30, 1 + std::rand() % 20};
       rects.push_back(r);
       for (int y = std::max(r.y, 0); y < std::min(r.y + r.height, H); ++y)
         for (int x = std::max(r.x, 0); x < std::min(r.x + r.width, W); ++x)
