@@ -3,7 +3,8 @@
 # pipewire and the screenshot portal (xdg-desktop-portal, -wlr, -gtk). The desktop program runs as
 # a Wayland client and its screen, taken with grim, must match the wallpaper pixel for pixel: at
 # scale 1, at scale 2 (one frame pixel per physical pixel), and with two outputs, where it covers
-# exactly one; F11 there and back; through the program's own buffers and through the renderer.
+# exactly one; F11 there and back; through the program's own buffers, through the renderer, and
+# through the renderer when the program's own buffers fail.
 # Then without a portal, on XWayland: a black desktop with the reason on standard error
 # and on the screen. sway refuses to run as root, so as root the test runs as a throwaway user.
 # MW_SHOTS=FOLDER keeps the screenshots; MW_WRAP="gdb -batch -ex run -ex bt --args" wraps the program.
@@ -257,6 +258,22 @@ xwayland disable"
   start_app MIRTHWICK_PRESENT=renderer
   expect_shows HEADLESS-1 "$WORK/wall1.png" "through the renderer" renderer
   wtype_escape "through the renderer"
+  # The program's own buffers failing (their shared memory refused, by name): one line on standard
+  # error, and the renderer takes over with the same picture.
+  if command -v cc >/dev/null; then
+    printf '%s\n' '#define _GNU_SOURCE' '#include <errno.h>' '#include <string.h>' '#include <sys/syscall.h>' \
+      '#include <unistd.h>' 'int memfd_create(const char* name, unsigned flags) {' \
+      '  if (strcmp(name, "mirthwick-frame") == 0) { errno = ENOMEM; return -1; }' \
+      '  return (int)syscall(SYS_memfd_create, name, flags);' '}' >"$WORK/no_frame_memory.c"
+    cc -shared -fPIC -o "$WORK/no_frame_memory.so" "$WORK/no_frame_memory.c" || fail "could not build the memfd shim"
+    start_app LD_PRELOAD="$WORK/no_frame_memory.so"
+    expect_shows HEADLESS-1 "$WORK/wall1.png" "own buffers failing, the renderer instead" buffers-failed
+    [ "$(grep -c "its Wayland buffers failed (memfd_create: .*); presenting through a renderer" "$WORK/app.err")" = 1 ] ||
+      fail "own buffers failing: not one line on standard error saying so"
+    wtype_escape "own buffers failing"
+  else
+    echo "skipped: own buffers failing (no C compiler for the shim)"
+  fi
   stop_session
 
   # Scale 2: a 1280 x 720 output of 640 x 360 desktop units; the frame has every physical pixel.
