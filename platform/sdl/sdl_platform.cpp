@@ -183,6 +183,8 @@ void SdlPlatform::chooseDisplay() {
 
 SdlPlatform::~SdlPlatform() {
   audio_.close();
+  wayland_.close();  // before the window and the display go
+  if (window_ && videoDriverIs("wayland")) settleWaylandWindow(window_);
   if (menuCursor_) SDL_FreeCursor(menuCursor_);
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -244,6 +246,9 @@ void SdlPlatform::createRenderer() {
   const bool askedSurface = asked != nullptr && std::strcmp(asked, "surface") == 0;
   const bool choose = !askedSurface && (asked == nullptr || std::strcmp(asked, "renderer") != 0);
   const bool x11 = videoDriverIs("x11");
+  // On Wayland the program's own shared-memory buffers (MIRTHWICK_PRESENT=wayland, or unasked),
+  // unless they failed once.
+  if (choose && !waylandFailed_ && videoDriverIs("wayland") && useWaylandBuffers()) return;
   if ((askedSurface || (choose && x11 && x11WithoutDirectRendering(window_))) && useSurface()) return;
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
@@ -281,6 +286,46 @@ bool SdlPlatform::useSurface() {
   surfaceStale_ = true;
   pacer_.restart();
   return true;
+}
+
+bool SdlPlatform::useWaylandBuffers() {
+  std::string reason;
+  if (!wayland_.open(window_, reason)) {
+    std::fprintf(stderr, "Mirthwick: no Wayland buffers of its own (%s); presenting through a renderer\n",
+                 reason.c_str());
+    waylandFailed_ = true;
+    return false;
+  }
+  if (timing_) std::fprintf(stderr, "Mirthwick: presenting through its own Wayland buffers\n");
+  surfaceStale_ = true;
+  pacer_.restart();
+  return true;
+}
+
+void SdlPlatform::presentWayland(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count,
+                                 bool first) {
+  const bool whole = surfaceStale_ || repaint_;  // the window's picture is gone: damage all of it
+  if (count == 0 && !whole && pacer_.canSkip()) {
+    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
+    pacer_.skipped(SDL_GetPerformanceCounter());
+    countFrame(false);
+    return;
+  }
+  std::string reason;
+  if (!wayland_.prepare(pixels, width, height, rects, count, whole, reason)) {
+    std::fprintf(stderr, "Mirthwick: its Wayland buffers failed (%s); presenting through a renderer\n",
+                 reason.c_str());
+    waylandFailed_ = true;
+    createRenderer();
+    if (renderer_ != nullptr) presentRegions(pixels, width, height, rects, count);
+    return;
+  }
+  surfaceStale_ = repaint_ = false;
+  waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
+  wayland_.commit();
+  if (first) reportFirstFrame();
+  countFrame(true);
+  pacer_.presented(SDL_GetPerformanceCounter());  // nothing waits for the compositor: the pacer paces
 }
 
 bool SdlPlatform::ensureTexture(int width, int height) {
@@ -366,7 +411,8 @@ void SdlPlatform::upload(const uint32_t* pixels, int width, const PresentRect* r
 }
 
 void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count) {
-  if ((renderer_ == nullptr && !surfaceMode_) || pixels == nullptr || width <= 0 || height <= 0) return;
+  if ((renderer_ == nullptr && !surfaceMode_ && !wayland_.isOpen()) || pixels == nullptr || width <= 0 || height <= 0)
+    return;
   const bool first = !shown_;
   if (first) {
     // The window appears with its first frame; until then the desktop it photographed shows.
@@ -376,6 +422,10 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
   }
   if (surfaceMode_) {
     presentSurface(pixels, width, height, rects, count, first);
+    return;
+  }
+  if (wayland_.isOpen()) {
+    presentWayland(pixels, width, height, rects, count, first);
     return;
   }
   // A new texture holds nothing yet, a reset one may have lost what it held: it takes the whole frame.
@@ -474,6 +524,20 @@ bool SdlPlatform::reportDestroyed(WindowMessage& out) {
   return true;
 }
 
+int32_t SdlPlatform::framePoint(int x, int y) const {
+  // Without a renderer to map them, window coordinates become frame pixels here (HiDPI on Wayland).
+  if (wayland_.isOpen()) {
+    int w = 0, h = 0, pixelW = 0, pixelH = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetWindowSizeInPixels(window_, &pixelW, &pixelH);
+    if (w > 0 && h > 0 && (pixelW != w || pixelH != h)) {
+      x = static_cast<int>(static_cast<int64_t>(x) * pixelW / w);
+      y = static_cast<int>(static_cast<int64_t>(y) * pixelH / h);
+    }
+  }
+  return packPoint(x, y);
+}
+
 bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
   switch (event.type) {
     case SDL_KEYDOWN:
@@ -483,13 +547,13 @@ bool SdlPlatform::translate(const SDL_Event& event, WindowMessage& out) {
       uint32_t buttons = 0;
       if (event.motion.state & SDL_BUTTON_LMASK) buttons |= MK_LBUTTON;
       if (event.motion.state & SDL_BUTTON_RMASK) buttons |= MK_RBUTTON;
-      out = WindowMessage{WM_MOUSEMOVE, buttons, packPoint(event.motion.x, event.motion.y)};
+      out = WindowMessage{WM_MOUSEMOVE, buttons, framePoint(event.motion.x, event.motion.y)};
       return true;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-      const int32_t where = packPoint(event.button.x, event.button.y);
+      const int32_t where = framePoint(event.button.x, event.button.y);
       if (event.button.button == SDL_BUTTON_LEFT) {
         out = WindowMessage{down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0u, where};
         return true;

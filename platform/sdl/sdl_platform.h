@@ -11,6 +11,7 @@
 #include "gfx/image.h"
 #include "platform/common/frame_pacer.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/wayland_surface.h"
 
 namespace mw {
 
@@ -44,12 +45,17 @@ class SdlPlatform : public Platform {
 
  private:
   bool translate(const SDL_Event& event, WindowMessage& out);
+  // A window position as a frame position, packed for a mouse message.
+  int32_t framePoint(int x, int y) const;
   bool reportDestroyed(WindowMessage& out);
   void createRenderer();
   // Presents through the window's surface from now on; false when the window has none.
   bool useSurface();
   // Presents through the window surface: only the changed rectangles go to the screen.
   void presentSurface(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count, bool first);
+  // Presents through the program's own Wayland buffers from now on; false (saying why) when it cannot.
+  bool useWaylandBuffers();
+  void presentWayland(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count, bool first);
   bool ensureTexture(int width, int height);
   void setIcons();
   void waitUntil(uint64_t tick);
@@ -83,6 +89,9 @@ class SdlPlatform : public Platform {
   int surfaceWidth_ = 0;
   int surfaceHeight_ = 0;
   bool surfaceStale_ = true;  // the surface may be new or resized: it takes the whole frame
+  // On Wayland: the program's own shared-memory buffers, unless they failed once.
+  WaylandSurface wayland_;
+  bool waylandFailed_ = false;
   bool shown_ = false;
   bool repaint_ = true;       // the window must be painted again (exposed, shown, resized)
   bool textureLost_ = false;  // the renderer reset its targets: the texture's content is unknown

@@ -3,7 +3,9 @@
 # pipewire and the screenshot portal (xdg-desktop-portal, -wlr, -gtk). The desktop program runs as
 # a Wayland client and its screen, taken with grim, must match the wallpaper pixel for pixel: at
 # scale 1, at scale 2 (one frame pixel per physical pixel), and with two outputs, where it covers
-# exactly one. Then without a portal, on XWayland: a black desktop with the reason on standard error
+# exactly one; F11 there and back; through the program's own buffers, through the renderer, and
+# through the renderer when the program's own buffers fail.
+# Then without a portal, on XWayland: a black desktop with the reason on standard error
 # and on the screen. sway refuses to run as root, so as root the test runs as a throwaway user.
 # MW_SHOTS=FOLDER keeps the screenshots; MW_WRAP="gdb -batch -ex run -ex bt --args" wraps the program.
 # Usage: e2e_wayland.sh BUILD_DIR SOURCE_DIR
@@ -164,9 +166,9 @@ keep_shot() {  # FILE NAME: kept for a person to look at when MW_SHOTS names a f
   return 0
 }
 
-# The program's window, as sway sees it: full-screen on OUTPUT, covering it.
-expect_window_on() {  # OUTPUT WHAT
-  local where
+# The program's window, as sway sees it: full-screen on OUTPUT, covering it (MODE 0: windowed).
+expect_window_on() {  # OUTPUT WHAT [MODE]
+  local where mode=${3:-1}
   where=$(swaymsg -s "$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -n1)" -t get_tree -r 2>/dev/null |
     /usr/bin/python3 -c '
 import json, sys
@@ -177,9 +179,9 @@ def walk(node, output):
         print(output, node.get("fullscreen_mode"), r["x"], r["y"], r["width"], r["height"])
     for child in node.get("nodes", []) + node.get("floating_nodes", []): walk(child, output)
 walk(json.load(sys.stdin), None)')
-  [ "${where%% *}" = "$1" ] && [ "$(cut -d" " -f2 <<<"$where")" = 1 ] ||
-    fail "$2: the window is not full-screen on $1 (sway says: ${where:-no window})"
-  echo "ok: $2: one full-screen window on $1 ($where)"
+  [ "${where%% *}" = "$1" ] && [ "$(cut -d" " -f2 <<<"$where")" = "$mode" ] ||
+    fail "$2: the window is not $([ "$mode" = 1 ] || echo "un")full-screen on $1 (sway says: ${where:-no window})"
+  echo "ok: $2: one $([ "$mode" = 1 ] || echo "windowed, not ")full-screen window on $1 ($where)"
 }
 
 expect_shows() {  # OUTPUT PICTURE WHAT NAME: grim's shot of OUTPUT equals PICTURE (within 10 s)
@@ -233,13 +235,45 @@ if [ "$MW_IN_SESSION" = 1 ]; then
 xwayland disable"
   grim -o HEADLESS-1 "$WORK/before.png" || fail "grim could not take a screenshot"
   [ "$(difference "$WORK/before.png" "$WORK/wall1.png")" = "0 0" ] || fail "sway does not show the wallpaper exactly"
-  start_app
+  start_app MIRTHWICK_TIMING=1
   grep -q "cannot photograph" "$WORK/app.err" && fail "the portal capture failed"
+  grep -q "presenting through its own Wayland buffers" "$WORK/app.err" ||
+    fail "scale 1: the program does not present through its own Wayland buffers"
   expect_shows HEADLESS-1 "$WORK/wall1.png" "scale 1" scale1
   expect_window_on HEADLESS-1 "scale 1"
   expect_size $W $H
   [ -e /tmp/out.png ] && [ "$(stat -c %U /tmp/out.png)" = "$(id -un)" ] && fail "the portal's picture was left behind"
+  # F11 there and back: windowed (sway tiles it over the output) and full-screen again, the frame
+  # shown whole after each change of size and state.
+  wtype -s 300 -P F11 -s 300 -p F11 2>/dev/null
+  sleep 1
+  expect_window_on HEADLESS-1 "F11, windowed" 0
+  expect_shows HEADLESS-1 "$WORK/wall1.png" "F11, windowed" f11-windowed
+  wtype -s 300 -P F11 -s 300 -p F11 2>/dev/null
+  sleep 1
+  expect_window_on HEADLESS-1 "F11 again"
+  expect_shows HEADLESS-1 "$WORK/wall1.png" "F11 again, full-screen" f11-back
   wtype_escape "scale 1"
+  # The renderer's path, kept for when the program's own buffers fail, shows the same.
+  start_app MIRTHWICK_PRESENT=renderer
+  expect_shows HEADLESS-1 "$WORK/wall1.png" "through the renderer" renderer
+  wtype_escape "through the renderer"
+  # The program's own buffers failing (their shared memory refused, by name): one line on standard
+  # error, and the renderer takes over with the same picture.
+  if command -v cc >/dev/null; then
+    printf '%s\n' '#define _GNU_SOURCE' '#include <errno.h>' '#include <string.h>' '#include <sys/syscall.h>' \
+      '#include <unistd.h>' 'int memfd_create(const char* name, unsigned flags) {' \
+      '  if (strcmp(name, "mirthwick-frame") == 0) { errno = ENOMEM; return -1; }' \
+      '  return (int)syscall(SYS_memfd_create, name, flags);' '}' >"$WORK/no_frame_memory.c"
+    cc -shared -fPIC -o "$WORK/no_frame_memory.so" "$WORK/no_frame_memory.c" || fail "could not build the memfd shim"
+    start_app LD_PRELOAD="$WORK/no_frame_memory.so"
+    expect_shows HEADLESS-1 "$WORK/wall1.png" "own buffers failing, the renderer instead" buffers-failed
+    [ "$(grep -c "its Wayland buffers failed (memfd_create: .*); presenting through a renderer" "$WORK/app.err")" = 1 ] ||
+      fail "own buffers failing: not one line on standard error saying so"
+    wtype_escape "own buffers failing"
+  else
+    echo "skipped: own buffers failing (no C compiler for the shim)"
+  fi
   stop_session
 
   # Scale 2: a 1280 x 720 output of 640 x 360 desktop units; the frame has every physical pixel.
