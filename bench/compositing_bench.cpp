@@ -155,9 +155,9 @@ void drawFrame(Scene& s) {
   std::srand(1);
   for (int i = 0; i < SCORCHES; ++i) {
     if constexpr (FAST) {
-      stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
+      stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, s.screen, std::rand() % 8);
     } else {
-      reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
+      reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, s.screen, std::rand() % 8);
     }
   }
   for (int i = 0; i < SOLDIERS; ++i) {
@@ -282,9 +282,9 @@ void StampScorches(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < SCORCHES; ++i) {
       if constexpr (FAST) {
-        stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
+        stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, s.screen, std::rand() % 8);
       } else {
-        reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, std::rand() % 8);
+        reference::stampOriented(s.scorchAt[i].x, s.scorchAt[i].y, s.scorchMark, s.desktop, s.screen, std::rand() % 8);
       }
     }
     benchmark::ClobberMemory();
