@@ -47,6 +47,24 @@ std::vector<uint8_t> failed(ReadProblem* problem, ReadProblem why) {
 }  // namespace
 
 #if defined(__unix__) || defined(__APPLE__)
+namespace {
+// Reads into bytes until it is full or the file ends, through interruptions; bytes keeps what was
+// read. False when a read failed.
+bool readInto(int fd, std::vector<uint8_t>& bytes) {
+  size_t got = 0;
+  bool ok = true;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
+  return ok;
+}
+}  // namespace
+
 std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit, ReadProblem* problem) {
   if (problem != nullptr) *problem = ReadProblem::None;
   // Without waiting: opening a FIFO for reading would wait for a writer.
@@ -63,16 +81,8 @@ std::vector<uint8_t> readFileBytes(const std::string& path, uint64_t limit, Read
     try {
       // The size found, and one byte more to learn whether the file has grown meanwhile.
       bytes.resize(static_cast<size_t>(st.st_size) + 1);
-      size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) why = ReadProblem::Unreadable;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-      }
-      if (got > static_cast<size_t>(st.st_size)) why = ReadProblem::TooLarge;  // still growing: refused
-      bytes.resize(got);
+      if (!readInto(fd, bytes)) why = ReadProblem::Unreadable;
+      if (bytes.size() > static_cast<size_t>(st.st_size)) why = ReadProblem::TooLarge;  // still growing: refused
     } catch (const std::bad_alloc&) {
       why = ReadProblem::TooLarge;
     }
@@ -308,14 +318,7 @@ std::vector<uint8_t> readOwnFile(const std::string& path, int heldFolder, uint64
     if (static_cast<uint64_t>(st.st_size) <= limit) {
       try {
         bytes.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-          const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-          if (n < 0 && errno == EINTR) continue;
-          if (n <= 0) break;
-          got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);
+        readInto(fd, bytes);
       } catch (const std::bad_alloc&) {
         bytes.clear();
       }
@@ -326,7 +329,6 @@ std::vector<uint8_t> readOwnFile(const std::string& path, int heldFolder, uint64
   ::close(fd);
   return bytes;
 }
-
 
 #else
 
