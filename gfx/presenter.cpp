@@ -47,7 +47,8 @@ bool fitToScreen(Presenter& p) {
   if (p.drawn.width() == screen.width && p.drawn.height() == screen.height &&
       p.shown.size() == p.frameBuffer.size())
     return false;
-  for (DamageGrid* grid : {&p.drawn, &p.lastDrawn, &p.stamped, &p.rebuilt}) grid->resize(screen.width, screen.height);
+  for (DamageGrid* grid : {&p.drawn, &p.lastDrawn, &p.stamped, &p.rebuilt, &p.overlay, &p.overlayHeld, &p.lastOverlay})
+    grid->resize(screen.width, screen.height);
   p.shown.assign(p.frameBuffer.size(), 0);
   p.shownValid = false;
   p.rebuildAll = true;
@@ -130,7 +131,7 @@ void togglePresentation(Presenter& presenter) {
   allocateFrameBuffer(presenter);
 }
 
-void drawBackground(Presenter& presenter, Image& desktop, bool full) {
+void drawBackground(Presenter& presenter, Image& desktop, bool full, bool keepOverlay) {
   Presenter& p = presenter;
   finishDeferred(p.deferred);
   const Canvas canvas = frameCanvas(p);
@@ -150,10 +151,14 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
   if (rescan || p.stamped.count() == static_cast<int64_t>(p.stamped.columns()) * p.stamped.rows())
     p.desktopOpaque = coversOpaque(desktop, p.screen);
   p.rebuilt.clear();
+  p.overlayKept = false;
   if (!full && !p.rebuildAll) {
     // What the last frame drew over the background, and what changed in the picture under it.
     p.rebuilt.add(p.lastDrawn);
     p.rebuilt.add(p.stamped);
+    // The overlay's tiles too, unless it will draw the same again over the same opaque pixels.
+    p.overlayKept = keepOverlay && !p.lastOverlay.translucent();
+    if (!p.overlayKept) p.rebuilt.add(p.lastOverlay);
   }
   // A tracked frame puts its drawing off from here to the end of the fires, the background copy
   // first; a forced whole redraw draws at once, the plain way the deferred drawing is compared with.
@@ -169,7 +174,10 @@ void drawBackground(Presenter& presenter, Image& desktop, bool full) {
       });
     }
   }
-  if (whole) p.rebuilt.markAll();
+  if (whole) {
+    p.rebuilt.markAll();
+    p.overlayKept = false;
+  }
   p.rebuildAll = false;
   // A forced whole redraw also forgoes the opaque-frame shortcuts: it is the plain way of drawing
   // that the tracked frames are compared with.
@@ -193,6 +201,7 @@ void present(Presenter& presenter, bool full) {
   } else {
     p.changed.clear();
     p.rebuilt.add(p.drawn);
+    p.rebuilt.add(p.overlay);
     // Much of the screen is in question (a battle all over it): comparing would cost more than it
     // saves, so the whole frame is handed over and the shown copy is dropped.
     const bool mostly = mostOf(p.rebuilt);
@@ -222,9 +231,13 @@ void present(Presenter& presenter, bool full) {
                                static_cast<int>(p.changed.size()));
   }
   // The finished frame stays in the buffer until the next background stage.
-  p.backgroundOpaque = p.backgroundOpaque && !p.drawn.translucent();
+  p.backgroundOpaque = p.backgroundOpaque && !p.drawn.translucent() && !p.overlay.translucent();
   std::swap(p.lastDrawn, p.drawn);
   p.drawn.clear();
+  std::swap(p.lastOverlay, p.overlay);
+  p.lastOverlay.add(p.overlayHeld);
+  p.overlay.clear();
+  p.overlayHeld.clear();
 }
 
 void releasePresenter(Presenter& presenter) {
@@ -239,8 +252,37 @@ Canvas frameCanvas(Presenter& presenter) {
   // After the background stage the frame buffer holds the desktop picture wherever it covers the
   // screen; the drawing routines keep it opaque unless they say otherwise.
   return Canvas{presenter.frameBuffer.data(), presenter.screen.width, presenter.screen.height, &presenter.drawn,
-                presenter.backgroundOpaque && !presenter.drawn.translucent(),
+                presenter.backgroundOpaque && !presenter.drawn.translucent() && !presenter.overlay.translucent(),
                 presenter.deferred.active ? &presenter.deferred : nullptr};
+}
+
+Canvas overlayCanvas(Presenter& presenter) {
+  Canvas canvas = frameCanvas(presenter);
+  if (canvas.pixels != nullptr) canvas.damage = &presenter.overlay;
+  return canvas;
+}
+
+bool holdOverlayBox(Presenter& presenter, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  const Presenter& p = presenter;
+  x0 = std::max<int64_t>(x0, 0);
+  y0 = std::max<int64_t>(y0, 0);
+  x1 = std::min<int64_t>(x1, p.screen.width);
+  y1 = std::min<int64_t>(y1, p.screen.height);
+  if (x0 >= x1 || y0 >= y1) return true;  // nothing of it shows
+  if (!p.overlayKept) return false;
+  // Every tile must hold last frame's overlay, untouched since: not rebuilt, not drawn over, and
+  // not drawn into by an earlier part of the overlay (which would now lie over this part).
+  for (int64_t row = y0 / DAMAGE_TILE; row <= (y1 - 1) / DAMAGE_TILE; ++row) {
+    for (int64_t column = x0 / DAMAGE_TILE; column <= (x1 - 1) / DAMAGE_TILE; ++column) {
+      const auto c = static_cast<int32_t>(column);
+      const auto r = static_cast<int32_t>(row);
+      if (!p.lastOverlay.damaged(c, r) || p.rebuilt.damaged(c, r) || p.drawn.damaged(c, r) || p.overlay.damaged(c, r))
+        return false;
+    }
+  }
+  presenter.overlayHeld.mark(x0, y0, x1, y1);
+  ++presenter.overlayBoxesHeld;
+  return true;
 }
 
 }  // namespace mw

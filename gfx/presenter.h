@@ -23,6 +23,13 @@ struct Presenter {
   DamageGrid lastDrawn;  // drawn into it during the last frame
   DamageGrid stamped;    // the desktop picture's changes since the last background
   DamageGrid rebuilt;    // rebuilt from the desktop picture at this frame's start
+  // A steady overlay (the statistics) is drawn last, through its own canvas, mostly the same from
+  // frame to frame. Where only it drew last frame, the frame buffer still holds it: a frame that
+  // will draw it unchanged keeps those tiles instead of rebuilding them and drawing it again.
+  DamageGrid overlay;      // drawn this frame through overlayCanvas
+  DamageGrid overlayHeld;  // kept this frame as the last frame left them (holdOverlayBox)
+  DamageGrid lastOverlay;  // the overlay's tiles last frame, drawn or kept
+  bool overlayKept = false;  // this frame keeps lastOverlay's tiles where nothing else needs them
   bool rebuildAll = true;                 // the frame buffer's content is unknown
   std::vector<uint32_t> shown;            // the frame as the platform last received it
   bool shownValid = false;                // false: the platform must receive the whole frame
@@ -33,6 +40,7 @@ struct Presenter {
   bool desktopOpaque = false;     // the desktop picture covers the screen with alpha 255 throughout
   bool backgroundOpaque = false;  // the frame buffer holds such a background, drawn over opaquely
   uint64_t pixelsHandedOver = 0;  // pixels inside the rectangles given to the platform, all frames
+  uint64_t overlayBoxesHeld = 0;  // overlay boxes left as the last frame drew them, all frames
   DeferredDrawing deferred;       // a tracked frame's drawing, from the background to the fires
 };
 
@@ -44,8 +52,9 @@ void togglePresentation(Presenter& presenter);
 // cover it or holds its key), rebuilt only where it may differ, or all of it when full is set. A
 // full rebuild also leaves the frame not known to be opaque, so that its frame is drawn the plain way.
 // Without full, the drawing from here on is put off (the copy among it) until finishDrawing or
-// present, or until a routine that cannot wait draws.
-void drawBackground(Presenter& presenter, Image& desktop, bool full = false);
+// present, or until a routine that cannot wait draws. With keepOverlay the caller promises that
+// the overlay will draw exactly what it drew last frame: where only it drew, nothing is rebuilt.
+void drawBackground(Presenter& presenter, Image& desktop, bool full = false, bool keepOverlay = false);
 // Draws what was put off since the background stage.
 void finishDrawing(Presenter& presenter);
 // Shows the finished frame: only the rectangles that changed since the last one, or the whole
@@ -55,5 +64,11 @@ void present(Presenter& presenter, bool full = false);
 void releasePresenter(Presenter& presenter);
 // The frame buffer as a canvas of the screen's size, recording what is drawn into it.
 Canvas frameCanvas(Presenter& presenter);
+// The same canvas for the steady overlay, recording into the overlay's own grid.
+Canvas overlayCanvas(Presenter& presenter);
+// The overlay is about to draw into the pixels x0 <= x < x1, y0 <= y < y1 what it drew there last
+// frame. True when the frame still holds exactly that (the tiles were kept and nothing has drawn
+// there since): the drawing is then left out, and the tiles are kept for the next frame too.
+bool holdOverlayBox(Presenter& presenter, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
 }  // namespace mw

@@ -18,6 +18,9 @@
 
 #include "app/paths.h"
 #include "app/snapshot.h"
+#include "gfx/compositing.h"
+#include "gfx/presenter.h"
+#include "platform/headless/headless_platform.h"
 #include "sim/dump.h"
 #include "sim/simulator.h"
 #include "tests/test_support.h"
@@ -270,6 +273,82 @@ TEST(DamageTracking, StillFramesHandOverNothingAndAMissedChangeIsCaught) {
     caught = !run.script(next);
   }
   EXPECT_TRUE(caught);
+}
+// The counters, unchanged while nothing can change them, are left as the last frame drew them, and
+// drawn again where anything else drew over them: the hammer over them, the panel over them (at
+// 800 x 600 it reaches the top edge), and at 428 x 1200 the fires' counter over the green one.
+// Counts changed between frames, a soldier and a held button end the keeping.
+TEST(DamageTracking, SteadyCountersKeptOnlyWhereNothingElseDrew) {
+  const struct {
+    int width, height;
+  } screens[] = {{1280, 720}, {800, 600}, {428, 1200}};
+  const char* script =
+      "move 900 500\nstep 5\n"
+      "move 40 10\nstep 3\nmove 60 30\nstep 3\nmove -200 0\nstep 3\nmove 200 3\nstep 2\n"  // the hammer over them
+      "move 900 500\nstep 4\n"
+      "press right\nstep\nrelease right\nstep 6\n"                    // the panel open, still
+      "press right\nstep\nrelease right\nstep 4\n"
+      "place blue sword 700 300\nstep 3\n"                               // a count changed between frames
+      "click 700 330\nstep 4\nmove 10 10\nstep 30\n";                  // the hammer strikes; still again
+  for (const auto& screen : screens) {
+    SCOPED_TRACE(std::to_string(screen.width) + " x " + std::to_string(screen.height));
+    test::DataDirectory data;
+    Lockstep run(screen.width, screen.height, 7, data.path());
+    std::istringstream in(script);
+    ASSERT_TRUE(run.script(in));
+    const Presenter& tracked = run.tracked().world().presenter;
+    EXPECT_GT(tracked.overlayBoxesHeld, 10u);
+    EXPECT_EQ(run.full().world().presenter.overlayBoxesHeld, 0u);
+  }
+}
+// The presenter's rules for keeping the overlay, frame by frame on a 256 x 64 screen (16 x 4 tiles):
+// two overlay boxes A (tiles 0 to 1) and B (tiles 1 to 2) share tile 1, B drawn after A.
+TEST(DamageTracking, OverlayBoxHeldOnlyOverItsOwnUntouchedTiles) {
+  HeadlessPlatform platform(ScreenCapture{256, 64, std::vector<uint32_t>(256 * 64, 0xFF336699u), ""});
+  Presenter p;
+  createPresenter(p, platform, ScreenSize{256, 64});
+  Image desktop;
+  desktop.width = 256;
+  desktop.height = 64;
+  desktop.pixels.assign(256 * 64, 0xFF808080u);
+  enum Before { NOTHING, OVER_A, OVER_B, TRANSLUCENT };
+  const struct {
+    bool keep, full;
+    Before before;  // drawn over the frame before the overlay (TRANSLUCENT: the overlay itself is)
+    bool heldA, heldB;
+  } frames[] = {
+      {true, false, NOTHING, false, false},  // the first frame rebuilds everything
+      {true, false, NOTHING, true, true},    // then both stay
+      {false, false, NOTHING, false, false}, // unless they will not draw the same
+      {true, false, NOTHING, true, true},
+      {true, false, OVER_B, true, false},    // drawn over B only: A stays
+      {true, false, NOTHING, true, false},   // B's tile drawn over last frame is rebuilt
+      {true, false, OVER_A, false, false},   // A drawn again lies over B's tile 1
+      {true, false, NOTHING, false, false},  // and again, its tile 0 rebuilt
+      {true, false, NOTHING, true, true},
+      {true, true, NOTHING, false, false},   // a whole redraw keeps nothing
+      {true, false, NOTHING, false, false},  // nor does the frame after it
+      {true, false, TRANSLUCENT, true, true},
+      {true, false, NOTHING, false, false},  // a translucent overlay is not kept over
+  };
+  int index = 0;
+  for (const auto& f : frames) {
+    SCOPED_TRACE("frame " + std::to_string(index++));
+    drawBackground(p, desktop, f.full, f.keep);
+    finishDrawing(p);
+    if (f.before == OVER_A) noteDrawn(frameCanvas(p), 0, 0, 8, 8);
+    if (f.before == OVER_B) noteDrawn(frameCanvas(p), 40, 0, 44, 8);
+    const bool heldA = holdOverlayBox(p, 4, 2, 20, 12);
+    if (!heldA) noteDrawn(overlayCanvas(p), 4, 2, 20, 12);
+    const bool heldB = holdOverlayBox(p, 18, 2, 44, 12);
+    if (!heldB) noteDrawn(overlayCanvas(p), 18, 2, 44, 12);
+    if (f.before == TRANSLUCENT) noteTranslucent(overlayCanvas(p));
+    EXPECT_EQ(heldA, f.heldA);
+    EXPECT_EQ(heldB, f.heldB);
+    EXPECT_TRUE(holdOverlayBox(p, 300, 2, 340, 12));  // off the screen: nothing to draw
+    present(p, f.full);
+  }
+  releasePresenter(p);
 }
 // The frame counts as opaque (blends may skip clear pixels) only while it is: over an opaque
 // desktop, not once the panel's pixels are copied in, not over a desktop with translucent pixels;

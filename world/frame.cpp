@@ -200,9 +200,9 @@ void frameStep(World& world) {
   presentationAndSoundKeys(world);
   updateHint(world);
 
-  // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed;
-  // a tracked frame puts the drawing off from here.
-  drawBackground(world.presenter, world.desktop, world.forceFullRedraw);
+  // The desktop picture under the frame, rebuilt where the last frame drew or the picture changed
+  // (but not under statistics that will read the same); a tracked frame puts the drawing off from here.
+  drawBackground(world.presenter, world.desktop, world.forceFullRedraw, statisticsSteady(world));
 
   sightEnemies(world);
   if (world.random.next() % 2 == 0) {

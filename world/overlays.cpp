@@ -62,15 +62,47 @@ void drawOverlays(World& world) {
   }
 }
 
-void drawStatistics(World& world) {
-  char (&lines)[3][16] = world.statisticsText;
+namespace {
+
+void formatStatistics(const World& world, char (&lines)[3][16]) {
   std::snprintf(lines[0], sizeof lines[0], "Green: %d", world.green.count);
   std::snprintf(lines[1], sizeof lines[1], "Blue: %d", world.blue.count);
   std::snprintf(lines[2], sizeof lines[2], "Fires: %d", world.lighterFires.count);
-  const Canvas canvas = world.canvas();
-  drawText(canvas, lines[0], 10, 5, world.statsFont, 0xFF00FF00u);
-  drawText(canvas, lines[1], canvas.width - 140, 5, world.statsFont, 0xFF0000FFu);
-  drawText(canvas, lines[2], canvas.width / 2 - 140, 5, world.statsFont, 0xFFFF0000u);
+}
+
+}  // namespace
+
+bool statisticsSteady(const World& world) {
+  if (!world.showStats || world.green.count || world.blue.count || world.lighterFires.count ||
+      world.greenFires.count || world.blueFires.count || world.burstShotsLeft)
+    return false;
+  if (world.mouse->left || world.mouse->right || world.clickLatch || world.rightLatch || world.keyLatch ||
+      world.autoFireLatch)
+    return false;
+  for (int vk = 0; vk < 256; ++vk) {
+    if (world.keys[vk]) return false;
+  }
+  char lines[3][16];
+  formatStatistics(world, lines);
+  for (int i = 0; i < 3; ++i) {
+    if (std::strcmp(lines[i], world.statisticsText[i]) != 0) return false;
+  }
+  return true;
+}
+
+void drawStatistics(World& world) {
+  char (&lines)[3][16] = world.statisticsText;
+  formatStatistics(world, lines);
+  const Canvas canvas = overlayCanvas(world.presenter);
+  const BitmapFont& font = world.statsFont;
+  const auto draw = [&](const char* text, int32_t x, uint32_t colour) {
+    const int64_t right = x + static_cast<int64_t>(std::strlen(text)) * font.glyphWidth;
+    if (!holdOverlayBox(world.presenter, x, 5, right, 5 + int64_t{font.glyphHeight}))
+      drawText(canvas, text, x, 5, font, colour);
+  };
+  draw(lines[0], 10, 0xFF00FF00u);
+  draw(lines[1], canvas.width - 140, 0xFF0000FFu);
+  draw(lines[2], canvas.width / 2 - 140, 0xFFFF0000u);
 }
 
 }  // namespace mw

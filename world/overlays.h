@@ -22,7 +22,12 @@ void showNotice(World& world, const char* text, int32_t frames);
 // Draws the hint and the notice, each on a dark band near the bottom centre, and counts the
 // notice's time down.
 void drawOverlays(World& world);
-// The three counters along the top edge: green soldiers, lighter fires, blue soldiers.
+// The three counters along the top edge: green soldiers, lighter fires, blue soldiers. Where the
+// frame still holds them as last drawn, they are not drawn again.
 void drawStatistics(World& world);
+// Whether the counters will read at the end of this frame step exactly as last drawn: they do now,
+// and nothing that could change them can happen during it (no soldier, no fire of any kind, no
+// button or key down or just let go, no burst going on). Asked before the step's background.
+bool statisticsSteady(const World& world);
 
 }  // namespace mw
