@@ -306,9 +306,7 @@ void SdlPlatform::presentWayland(const uint32_t* pixels, int width, int height, 
                                  bool first) {
   const bool whole = surfaceStale_ || repaint_;  // the window's picture is gone: damage all of it
   if (count == 0 && !whole && pacer_.canSkip()) {
-    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
-    pacer_.skipped(SDL_GetPerformanceCounter());
-    countFrame(false);
+    skipFrame();
     return;
   }
   std::string reason;
@@ -323,9 +321,7 @@ void SdlPlatform::presentWayland(const uint32_t* pixels, int width, int height, 
   surfaceStale_ = repaint_ = false;
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   wayland_.commit();
-  if (first) reportFirstFrame();
-  countFrame(true);
-  pacer_.presented(SDL_GetPerformanceCounter());  // nothing waits for the compositor: the pacer paces
+  framePresented(first);  // nothing waits for the compositor: the pacer paces
 }
 
 bool SdlPlatform::ensureTexture(int width, int height) {
@@ -371,6 +367,18 @@ void SdlPlatform::setPresentation(bool windowed) {
 
 void SdlPlatform::waitUntil(uint64_t tick) {
   mw::waitUntil(tick, [] { return static_cast<uint64_t>(SDL_GetPerformanceCounter()); }, SDL_GetPerformanceFrequency());
+}
+
+void SdlPlatform::skipFrame() {
+  waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
+  pacer_.skipped(SDL_GetPerformanceCounter());
+  countFrame(false);
+}
+
+bool SdlPlatform::framePresented(bool first) {
+  if (first) reportFirstFrame();
+  countFrame(true);
+  return pacer_.presented(SDL_GetPerformanceCounter());
 }
 
 void SdlPlatform::countFrame(bool shown) {
@@ -432,11 +440,7 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
   const bool fresh = texture_ == nullptr || textureWidth_ != width || textureHeight_ != height || textureLost_;
   const bool haveTexture = ensureTexture(width, height);
   if (haveTexture && count == 0 && !fresh && !repaint_ && pacer_.canSkip()) {
-    // Nothing changed and nothing needs painting again: no upload and no present, only the wait
-    // for the frame's turn, so that the world keeps its pace.
-    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
-    pacer_.skipped(SDL_GetPerformanceCounter());
-    countFrame(false);
+    skipFrame();  // nothing changed and nothing needs painting again
     return;
   }
   if (haveTexture) {
@@ -453,10 +457,8 @@ void SdlPlatform::presentRegions(const uint32_t* pixels, int width, int height, 
   repaint_ = false;
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   SDL_RenderPresent(renderer_);
-  if (first) reportFirstFrame();
-  countFrame(true);
   // The renderer's own vsync did not hold the period: pace here alone.
-  if (pacer_.presented(SDL_GetPerformanceCounter())) SDL_RenderSetVSync(renderer_, 0);
+  if (framePresented(first)) SDL_RenderSetVSync(renderer_, 0);
 }
 
 void SdlPlatform::presentSurface(const uint32_t* pixels, int width, int height, const PresentRect* rects, int count,
@@ -467,9 +469,7 @@ void SdlPlatform::presentSurface(const uint32_t* pixels, int width, int height, 
   const bool fresh =
       surfaceStale_ || surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
   if (count == 0 && !fresh && !repaint_ && pacer_.canSkip()) {
-    waitUntil(pacer_.skipAt(SDL_GetPerformanceCounter()));
-    pacer_.skipped(SDL_GetPerformanceCounter());
-    countFrame(false);
+    skipFrame();
     return;
   }
   surface_ = surface;
@@ -500,9 +500,7 @@ void SdlPlatform::presentSurface(const uint32_t* pixels, int width, int height, 
   repaint_ = false;
   waitUntil(pacer_.presentAt(SDL_GetPerformanceCounter()));
   if (n > 0) SDL_UpdateWindowSurfaceRects(window_, put, n);
-  if (first) reportFirstFrame();
-  countFrame(true);
-  pacer_.presented(SDL_GetPerformanceCounter());  // nothing waits for the retrace: the pacer paces
+  framePresented(first);  // nothing waits for the retrace: the pacer paces
 }
 
 bool SdlPlatform::peekMessage(WindowMessage& out) {

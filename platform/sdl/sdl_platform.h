@@ -61,6 +61,12 @@ class SdlPlatform : public Platform {
   void waitUntil(uint64_t tick);
   // With MIRTHWICK_TIMING set, counts a frame and reports the totals once a second.
   void countFrame(bool shown);
+  // A frame with nothing to show: no present, only the wait for its turn, so that the world keeps
+  // its pace.
+  void skipFrame();
+  // Right after a present: reports the first frame and counts it; true when the pacer has just
+  // taken over the pacing (the renderer's vsync is then to be turned off).
+  bool framePresented(bool first);
   void chooseDisplay();
   bool capturePortal(ScreenCapture& out, std::string& reason);
   // Copies the rectangles of the frame into the texture.
