@@ -98,23 +98,31 @@ drive() {
 finish_drive() { wait "$driver_pid" 2>/dev/null; driver_pid=""; }
 
 # --- Measuring ---------------------------------------------------------------------------------
-ticks() { awk '{sub(/^.*\) /, ""); split($0, f, " "); print f[12] + f[13]}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# Nanoseconds on a processor, all threads of the process: the scheduler's own account, exact where
+# the clock-tick counts of /proc/PID/stat only sample (a program waking 60 times a second for
+# a fraction of a tick each is charged whole ticks or none).
+cpu_ns() {
+  local total=0 run rest task
+  for task in /proc/"$1"/task/*/schedstat; do
+    read -r run rest <"$task" 2>/dev/null && total=$((total + run))
+  done
+  echo "$total"
+}
 resident_mb() { awk '/^VmRSS/ {printf "%.0f", $2 / 1024}' "/proc/$1/status" 2>/dev/null; }
 # The program's last timing line: "FRAMES PRESENTED SECONDS".
 frames() { grep -o '[0-9]* frames, [0-9]* presented, at [0-9.]* s' "$work/app.err" | tail -n1 | awk '{print $1, $3, $6}'; }
-hz=$(getconf CLK_TCK)
 printf '%-8s %12s %12s %12s %12s\n' scene program% server% resident_MB frames/s
 measure() {  # SCENE
   local a0 s0 f0 t0 a1 s1 f1 t1
-  a0=$(ticks "$app_pid") s0=$(ticks "$server_pid") f0=$(frames) t0=$(date +%s.%N)
+  a0=$(cpu_ns "$app_pid") s0=$(cpu_ns "$server_pid") f0=$(frames) t0=$(date +%s.%N)
   sleep "$MEASURE"
-  a1=$(ticks "$app_pid") s1=$(ticks "$server_pid") f1=$(frames) t1=$(date +%s.%N)
+  a1=$(cpu_ns "$app_pid") s1=$(cpu_ns "$server_pid") f1=$(frames) t1=$(date +%s.%N)
   kill -0 "$app_pid" 2>/dev/null || { echo "the program ended during $1" >&2; grep -v '^ALSA' "$work/app.err" | tail >&2; exit 1; }
-  awk -v s="$1" -v a0="$a0" -v a1="$a1" -v s0="$s0" -v s1="$s1" -v t0="$t0" -v t1="$t1" -v hz="$hz" \
+  awk -v s="$1" -v a0="$a0" -v a1="$a1" -v s0="$s0" -v s1="$s1" -v t0="$t0" -v t1="$t1" \
     -v f0="${f0:-}" -v f1="${f1:-}" -v rss="$(resident_mb "$app_pid")" 'BEGIN {
       wall = t1 - t0; split(f0, x, " "); split(f1, y, " ")
       fps = (f0 != "" && f1 != "" && y[3] > x[3]) ? sprintf("%.1f (%.1f)", (y[1] - x[1]) / (y[3] - x[3]), (y[2] - x[2]) / (y[3] - x[3])) : "-"
-      printf "%-8s %12.1f %12.1f %12s %12s\n", s, (a1 - a0) / hz / wall * 100, (s1 - s0) / hz / wall * 100, rss, fps }'
+      printf "%-8s %12.2f %12.2f %12s %12s\n", s, (a1 - a0) / 1e7 / wall, (s1 - s0) / 1e7 / wall, rss, fps }'
   if [ -n "${SHOTS:-}" ]; then
     if [ "$WAYLAND" = 1 ]; then grim "$SHOTS/$1.png"; else import -window root "$SHOTS/$1.png"; fi
   fi
