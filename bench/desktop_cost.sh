@@ -187,8 +187,8 @@ stop_app() {
   app_pid=""
 }
 start_app
-[ "$WAYLAND" = 1 ] && sleep 9  # the notice about the black desktop goes after ten seconds
-sleep 2
+[ "$WAYLAND" = 1 ] && sleep 5  # the notice about the black desktop goes after ten seconds
+sleep 5  # the start hint goes after five seconds
 measure idle
 
 panel 270 270  # the green sword soldier
